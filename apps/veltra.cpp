@@ -1,0 +1,3 @@
+#include "convert/veltra.h"
+
+int main(int argc, char** argv) { return RunVeltra(argc, argv); }

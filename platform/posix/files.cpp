@@ -1,0 +1,141 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/last_error.h"
+
+namespace {
+
+int Descriptor(FileHandle file) { return static_cast<int>(file.value); }
+
+// A file is held without sharing through an exclusive lock taken right after opening; a file
+// that another opener holds reports the sharing violation, as the Windows file system does.
+bool LockExclusively(int descriptor) {
+    if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EWOULDBLOCK)
+        RecordSystemError(kSharingViolation);
+    else
+        RecordErrno();
+    close(descriptor);
+    return false;
+}
+
+}  // namespace
+
+bool OpenForReadingUnshared(const char* path, FileHandle* file) {
+    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        RecordErrno();
+        return false;
+    }
+    struct stat information {};
+    if (fstat(descriptor, &information) == 0 && S_ISDIR(information.st_mode)) {
+        // A folder is not a file that can be read.
+        close(descriptor);
+        RecordSystemError(EISDIR);
+        return false;
+    }
+    if (!LockExclusively(descriptor)) return false;
+    file->value = descriptor;
+    return true;
+}
+
+bool CreateForWritingUnshared(const char* path, FileHandle* file) {
+    // Open without truncating first, so that a file another program holds is not emptied
+    // before the lock is refused.
+    int descriptor = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        RecordErrno();
+        return false;
+    }
+    if (!LockExclusively(descriptor)) return false;
+    if (ftruncate(descriptor, 0) != 0) {
+        RecordErrno();
+        close(descriptor);
+        return false;
+    }
+    file->value = descriptor;
+    return true;
+}
+
+bool QueryFileSize(FileHandle file, uint32_t* low, uint32_t* high) {
+    struct stat information {};
+    if (fstat(Descriptor(file), &information) != 0) {
+        RecordErrno();
+        return false;
+    }
+    uint64_t size = static_cast<uint64_t>(information.st_size);
+    *low = static_cast<uint32_t>(size);
+    *high = static_cast<uint32_t>(size >> 32);
+    return true;
+}
+
+bool MoveFilePosition(FileHandle file, int32_t offset) {
+    if (lseek(Descriptor(file), offset, SEEK_CUR) < 0) {
+        RecordErrno();
+        return false;
+    }
+    return true;
+}
+
+bool ReadFromFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+    uint32_t total = 0;
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    while (total < count) {
+        ssize_t got = read(Descriptor(file), bytes + total, count - total);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            RecordErrno();
+            *done = total;
+            return false;
+        }
+        if (got == 0) break;
+        total += static_cast<uint32_t>(got);
+    }
+    *done = total;
+    return true;
+}
+
+bool WriteToFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+    uint32_t total = 0;
+    const auto* bytes = static_cast<const unsigned char*>(buffer);
+    while (total < count) {
+        ssize_t put = write(Descriptor(file), bytes + total, count - total);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            RecordErrno();
+            *done = total;
+            return false;
+        }
+        if (put == 0) break;
+        total += static_cast<uint32_t>(put);
+    }
+    *done = total;
+    return true;
+}
+
+void CloseFile(FileHandle file) {
+    if (file.value >= 0) close(Descriptor(file));
+}
+
+bool PathAttributesReadable(const char* path) {
+    struct stat information {};
+    if (stat(path, &information) != 0) {
+        RecordErrno();
+        return false;
+    }
+    return true;
+}
+
+bool DeleteNamedFile(const char* path) {
+    if (unlink(path) != 0) {
+        RecordErrno();
+        return false;
+    }
+    return true;
+}

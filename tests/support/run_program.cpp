@@ -1,0 +1,50 @@
+#include "tests/support/run_program.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "tests/support/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path g_programFolder;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+void RememberProgramFolder() { g_programFolder = fs::current_path(); }
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder) {
+    TempFolder outputFolder;
+    std::string outputFile = outputFolder.File("console.txt");
+    std::string executable = (g_programFolder / (program + SUITE_EXE_SUFFIX)).string();
+    std::string command;
+#ifdef _WIN32
+    command = "cd /d " + Quoted(folder) + " && " + Quoted(executable);
+    for (const std::string& argument : arguments) command += " " + Quoted(argument);
+    command += " <NUL >" + Quoted(outputFile) + " 2>NUL";
+    command = "\"" + command + "\"";
+#else
+    command = "cd " + Quoted(folder) + " && " + Quoted(executable);
+    for (const std::string& argument : arguments) command += " " + Quoted(argument);
+    command += " </dev/null >" + Quoted(outputFile) + " 2>/dev/null";
+#endif
+    ProgramRun run;
+    int status = std::system(command.c_str());
+#ifdef _WIN32
+    run.exitCode = status;
+#else
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+    std::vector<uint8_t> bytes = ReadWholeFile(outputFile);
+    run.output.assign(bytes.begin(), bytes.end());
+    run.output.erase(std::remove(run.output.begin(), run.output.end(), '\r'), run.output.end());
+    return run;
+}

@@ -1,0 +1,18 @@
+// Running a built program of the suite as a separate process, the way a user does.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Records the folder of the built programs: the current folder when the tests start.
+void RememberProgramFolder();
+
+struct ProgramRun {
+    int exitCode;
+    std::string output;  // standard output, line ends as "\n"
+};
+
+// Runs the named program (for instance "veltra") with the arguments, in the given folder, with
+// standard input closed (the null device), and collects its standard output.
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder);
