@@ -1,3 +1,5 @@
 #include "convert/veltra.h"
 
-int main(int argc, char** argv) { return RunVeltra(argc, argv); }
+int main(int argc, char** argv) {
+    return RunVeltra(argc, argv);
+}

@@ -7,8 +7,8 @@
 constexpr int32_t kStatusMessageSize = 803;
 
 struct StatusRecord {
-    int32_t code;      // 0 = success
-    char severity;     // 'E' error, 'W' warning, 'F' fatal, ' ' when fresh
+    int32_t code;   // 0 = success
+    char severity;  // 'E' error, 'W' warning, 'F' fatal, ' ' when fresh
     char message[kStatusMessageSize];
 };
 

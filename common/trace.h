@@ -28,7 +28,6 @@ void TraceEnd(int8_t trace, const char* name);
 void TraceInitEnter(int8_t trace, const char* name);
 void TraceInitEnd(int8_t trace, const char* name);
 // A formatted detail line printed when trace >= threshold.
-void TraceLine(int8_t trace, int8_t threshold, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+void TraceLine(int8_t trace, int8_t threshold, const char* format, ...) __attribute__((format(printf, 3, 4)));
 // A key wait made only when trace >= threshold.
 void TraceWait(int8_t trace, int8_t threshold);

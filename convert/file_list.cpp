@@ -25,7 +25,8 @@ StatusRecord GetFileOverview(int8_t trace, ImageOverview* first, int32_t* count)
     FolderListing listing;
     FolderEntry entry;
     if (!StartFolderListing(&listing, &entry))
-        return MakeStatus(750, 'E', "Can not search files in current folder. Error is %u.", LastSystemError());
+        return MakeStatus(750, 'E', "Can not search files in current folder. Error is %u.",
+                          LastSystemError());
 
     int32_t accepted = 0;
     ImageOverview* last = first;

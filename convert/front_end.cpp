@@ -22,8 +22,9 @@ bool IsMode(const char* argument, char mode) {
 }
 
 StatusRecord DerivedNameTooLong(const char* inName) {
-    return MakeStatus(kFileNameTooLongCode, 'E', "No output file name of at most %d characters can be made from %s.",
-                      kMaxFileNameLength, inName);
+    return MakeStatus(kFileNameTooLongCode, 'E',
+                      "No output file name of at most %d characters can be made from %s.", kMaxFileNameLength,
+                      inName);
 }
 
 // Single mode: the named input must exist; the output name is the third argument or derived.
@@ -118,9 +119,10 @@ void FinishConverterRun(int8_t trace, const ConverterTexts& texts, ConverterRun*
     if (converted == 0)
         std::printf("%s did not convert any %s-file\n\n", texts.programName, texts.inputKind);
     else
-        std::printf("%s has succesfully converted %d %s-files into %s-files\n\n", texts.programName, converted,
-                    texts.inputKind, texts.outputKind);
-    std::printf("* * * * * * * * * * * * THANK YOU FOR USING %s * * * * * * ** * * * * *\n\n", texts.programName);
+        std::printf("%s has succesfully converted %d %s-files into %s-files\n\n", texts.programName,
+                    converted, texts.inputKind, texts.outputKind);
+    std::printf("* * * * * * * * * * * * THANK YOU FOR USING %s * * * * * * ** * * * * *\n\n",
+                texts.programName);
     std::printf("Press a key...\n");
     WaitForKey();
 }

@@ -9,7 +9,9 @@
 namespace {
 
 // True when the formatted name fitted the buffer.
-bool Fits(int written) { return written >= 0 && written < kOutNameBufferSize; }
+bool Fits(int written) {
+    return written >= 0 && written < kOutNameBufferSize;
+}
 
 }  // namespace
 
@@ -20,12 +22,13 @@ void DetermineOutFileName(int8_t trace, const char* inName, char* outName, char 
     // The base ends at the last '.', searched over the whole name, folder part included; a name
     // whose only '.' is its first character keeps the whole name as its base.
     const char* lastDot = std::strrchr(inName, '.');
-    int baseLength = static_cast<int>(lastDot != nullptr && lastDot != inName ? lastDot - inName
-                                                                               : std::strlen(inName));
+    int baseLength =
+        static_cast<int>(lastDot != nullptr && lastDot != inName ? lastDot - inName : std::strlen(inName));
 
     int written = std::snprintf(outName, kOutNameBufferSize, "%.*s.%s", baseLength, inName, extension);
     for (int32_t number = 1; Fits(written) && FileExists(trace, outName) == 0; ++number)
-        written = std::snprintf(outName, kOutNameBufferSize, "%.*s_%d.%s", baseLength, inName, number, extension);
+        written =
+            std::snprintf(outName, kOutNameBufferSize, "%.*s_%d.%s", baseLength, inName, number, extension);
     if (!Fits(written)) outName[0] = '\0';
     TraceEnd(trace, "DetermineOutFileName");
 }

@@ -32,12 +32,9 @@ constexpr const char* kUsageLines[] = {
 };
 
 constexpr ConverterTexts kVeltraTexts = {
-    "VELTRA",
-    "* * * * EII TO OBERHEIM DPX DISK IMAGE TRANSLATION UTILITY V01.02.4 * * * *\n\n",
-    kUsageLines,
-    static_cast<int32_t>(sizeof kUsageLines / sizeof kUsageLines[0]),
-    "EII",
-    "DPX",
+    "VELTRA",    "* * * * EII TO OBERHEIM DPX DISK IMAGE TRANSLATION UTILITY V01.02.4 * * * *\n\n",
+    kUsageLines, static_cast<int32_t>(sizeof kUsageLines / sizeof kUsageLines[0]),
+    "EII",       "DPX",
     'D',
 };
 

@@ -44,25 +44,25 @@ struct PresetAreaRule {
 
 // The rules in the order they are applied; the first broken one gives the code.
 constexpr std::array<PresetAreaRule, 19> kPresetAreaRules{{
-    {1, 8, 11, 32, 32, -1},       // four spaces
-    {2, 12, 72, 0, 99, -1},       // 61 bytes, one per key
-    {3, 73, 133, 155, 255, 0},    // 0 or at least 155
-    {4, 134, 194, 0, 60, -1},     //
-    {5, 195, 255, 0, 99, -1},     //
-    {6, 256, 316, 155, 255, 0},   //
-    {7, 317, 377, 0, 60, -1},     //
-    {8, 378, 499, 0, 119, 255},   // 122 bytes: at most 119, or 255
-    {9, 561, 621, 0, 15, -1},     //
-    {10, 718, 718, 0, 99, -1},    // recent preset
-    {11, 692, 703, 0, 127, -1},   // bank name, 7-bit characters
-    {12, 704, 704, 0, 15, -1},    //
-    {13, 705, 705, 0, 63, -1},    // bits 6 and 7 clear
-    {14, 712, 712, 0, 0, -1},     //
-    {15, 715, 715, 0, 0, -1},     //
-    {16, 713, 713, 0, 5, -1},     //
-    {17, 714, 714, 0, 2, -1},     //
-    {18, 716, 716, 0, 127, -1},   //
-    {19, 717, 717, 0, 7, -1},     //
+    {1, 8, 11, 32, 32, -1},      // four spaces
+    {2, 12, 72, 0, 99, -1},      // 61 bytes, one per key
+    {3, 73, 133, 155, 255, 0},   // 0 or at least 155
+    {4, 134, 194, 0, 60, -1},    //
+    {5, 195, 255, 0, 99, -1},    //
+    {6, 256, 316, 155, 255, 0},  //
+    {7, 317, 377, 0, 60, -1},    //
+    {8, 378, 499, 0, 119, 255},  // 122 bytes: at most 119, or 255
+    {9, 561, 621, 0, 15, -1},    //
+    {10, 718, 718, 0, 99, -1},   // recent preset
+    {11, 692, 703, 0, 127, -1},  // bank name, 7-bit characters
+    {12, 704, 704, 0, 15, -1},   //
+    {13, 705, 705, 0, 63, -1},   // bits 6 and 7 clear
+    {14, 712, 712, 0, 0, -1},    //
+    {15, 715, 715, 0, 0, -1},    //
+    {16, 713, 713, 0, 5, -1},    //
+    {17, 714, 714, 0, 2, -1},    //
+    {18, 716, 716, 0, 127, -1},  //
+    {19, 717, 717, 0, 7, -1},    //
 }};
 
 bool RuleHolds(const PresetAreaRule& rule, const uint8_t* bytes) {
@@ -128,10 +128,10 @@ void TraceHeaderDetails(int8_t trace, const BankBasicDetails* header) {
               header->RecentSequence);
     TraceLine(trace, kTraceDetails, " NumberOfReqDisks = %d -- NumberOfImages = %d -- BackupStatus = %X\n",
               header->NumberOfReqDisks, header->NumberOfImages, header->BackupStatus);
-    TraceLine(trace, kTraceDetails, " NumberOfSamples = %d -- NumberOfPresets = %d\n", header->NumberOfSamples,
-              header->NumberOfPresets);
-    TraceLine(trace, kTraceDetails, " NumberOfVoices = %d -- NumberOfSequences = %d\n", header->NumberOfVoices,
-              header->NumberOfSequences);
+    TraceLine(trace, kTraceDetails, " NumberOfSamples = %d -- NumberOfPresets = %d\n",
+              header->NumberOfSamples, header->NumberOfPresets);
+    TraceLine(trace, kTraceDetails, " NumberOfVoices = %d -- NumberOfSequences = %d\n",
+              header->NumberOfVoices, header->NumberOfSequences);
     TraceLine(trace, kTraceDetails, " ImageName = %s -- ImageType = %d\n", header->ImageOverview->Name,
               header->ImageOverview->ImageType);
     TraceLine(trace, kTraceDetails, " Preset Addresses:\n");
@@ -222,7 +222,8 @@ StatusRecord GetEmuIIBankBasicDetails(int8_t trace, ImageOverview overview, Bank
 
     int32_t presetAreaCode = ValidateEmuIICurrentPresetArea(trace, bytes.data());
     if (presetAreaCode != 0)
-        return MakeStatus(567, 'E', "Emulator II Bank contains invalid current preset parameters. Errorcode is %d.",
+        return MakeStatus(567, 'E',
+                          "Emulator II Bank contains invalid current preset parameters. Errorcode is %d.",
                           presetAreaCode);
 
     header->RecentPreset = bytes[kRecentPresetOffset];

@@ -49,7 +49,9 @@ SampleOverview* InitSampleOverview(int8_t trace, int32_t, uint8_t) {
     return node;
 }
 
-void FreeSampleOverviewMem(int8_t, int32_t, uint8_t, SampleOverview* first) { FreeList(first); }
+void FreeSampleOverviewMem(int8_t, int32_t, uint8_t, SampleOverview* first) {
+    FreeList(first);
+}
 
 VoiceOverview* InitVoiceOverview(int8_t trace, int32_t, uint8_t) {
     TraceInitEnter(trace, "InitVoiceOverview");
@@ -63,7 +65,9 @@ static VoiceOverview* InitListNode(int8_t trace, int32_t context, uint8_t passTh
     return InitVoiceOverview(trace, context, passThrough);
 }
 
-void FreeVoiceOverviewMem(int8_t, int32_t, uint8_t, VoiceOverview* first) { FreeList(first); }
+void FreeVoiceOverviewMem(int8_t, int32_t, uint8_t, VoiceOverview* first) {
+    FreeList(first);
+}
 
 VoiceOverview* CopyVoiceOverview(int8_t trace, int32_t context, uint8_t passThrough,
                                  const VoiceOverview* first) {

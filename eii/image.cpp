@@ -20,7 +20,8 @@ constexpr int32_t kHeaderCheckResultOffset = 507;
 StatusRecord OpenFailure(int32_t code, const char* path) {
     uint32_t error = LastSystemError();
     if (error == kSharingViolation)
-        return MakeStatus(code, 'E', "File %s is probably in use by another program. Error is %u.", path, error);
+        return MakeStatus(code, 'E', "File %s is probably in use by another program. Error is %u.", path,
+                          error);
     return MakeStatus(code, 'E', "Problem opening file %s. Error is %u.", path, error);
 }
 
@@ -60,7 +61,8 @@ StatusRecord GetImageIndex(int8_t trace, ImageOverview overview, ImageIndex* ind
               overview.Name, overview.Path, index->EmaxType, overview.ImageType);
     TraceLine(trace, kTraceDetails, "               DiskCapacity = %d -- BankIndexAddr = %d\n",
               index->DiskCapacity, index->BankIndexAddr);
-    TraceLine(trace, kTraceDetails, "               ClusterMapAddr = %d -- DataAddr = %d -- BankMapAddr = %d\n",
+    TraceLine(trace, kTraceDetails,
+              "               ClusterMapAddr = %d -- DataAddr = %d -- BankMapAddr = %d\n",
               index->ClusterMapAddr, index->DataAddr, index->BankMapAddr);
     TraceLine(trace, kTraceDetails, "               ClusterSize = %d -- NumberOfClusters = %d\n",
               index->ClusterSize, index->NumberOfClusters);
@@ -114,14 +116,15 @@ StatusRecord ValidateImage(int8_t trace, const char* fileName, ImageOverview* ov
     return status;
 }
 
-StatusRecord ReadImageData(int8_t trace, ImageOverview overview, int32_t first, int32_t last, uint8_t* buffer) {
+StatusRecord ReadImageData(int8_t trace, ImageOverview overview, int32_t first, int32_t last,
+                           uint8_t* buffer) {
     TraceEnter(trace, "ReadImageData");
     FileHandle file;
     if (!OpenForReadingUnshared(overview.Path, &file))
         return MakeStatus(9, 'E', "Problem opening file %s. Error is %u.", overview.Path, LastSystemError());
     if (!MoveFilePosition(file, first)) {
-        StatusRecord status =
-            MakeStatus(12, 'E', "Problem positioning file read %s. Error is %u.", overview.Path, LastSystemError());
+        StatusRecord status = MakeStatus(12, 'E', "Problem positioning file read %s. Error is %u.",
+                                         overview.Path, LastSystemError());
         CloseFile(file);
         return status;
     }

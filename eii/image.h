@@ -42,4 +42,5 @@ StatusRecord ValidateImage(int8_t trace, const char* fileName, ImageOverview* ov
 // Reads the inclusive byte range first..last of the image file into buffer, which holds
 // last - first + 1 bytes. A range that runs past the end of the file is not a failure; the
 // bytes beyond the end keep what the buffer held.
-StatusRecord ReadImageData(int8_t trace, ImageOverview overview, int32_t first, int32_t last, uint8_t* buffer);
+StatusRecord ReadImageData(int8_t trace, ImageOverview overview, int32_t first, int32_t last,
+                           uint8_t* buffer);

@@ -11,7 +11,9 @@
 
 namespace {
 
-int Descriptor(FileHandle file) { return static_cast<int>(file.value); }
+int Descriptor(FileHandle file) {
+    return static_cast<int>(file.value);
+}
 
 // A file is held without sharing through an exclusive lock taken right after opening; a file
 // that another opener holds reports the sharing violation, as the Windows file system does.

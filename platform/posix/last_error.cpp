@@ -8,8 +8,14 @@ namespace {
 uint32_t g_lastError = 0;
 }
 
-void RecordSystemError(uint32_t error) { g_lastError = error; }
+void RecordSystemError(uint32_t error) {
+    g_lastError = error;
+}
 
-void RecordErrno() { g_lastError = static_cast<uint32_t>(errno); }
+void RecordErrno() {
+    g_lastError = static_cast<uint32_t>(errno);
+}
 
-uint32_t LastSystemError() { return g_lastError; }
+uint32_t LastSystemError() {
+    return g_lastError;
+}

@@ -6,7 +6,9 @@
 
 namespace {
 
-HANDLE Native(FileHandle file) { return reinterpret_cast<HANDLE>(file.value); }
+HANDLE Native(FileHandle file) {
+    return reinterpret_cast<HANDLE>(file.value);
+}
 
 bool Open(const char* path, DWORD access, DWORD disposition, FileHandle* file) {
     // Share mode 0: no other opener is admitted while the file is open.

@@ -40,7 +40,8 @@ EmuImageBuilder& EmuImageBuilder::Set(int32_t offset, uint8_t value) {
 }
 
 EmuImageBuilder& EmuImageBuilder::SetBytes(int32_t offset, const std::vector<uint8_t>& bytes) {
-    for (size_t index = 0; index < bytes.size(); ++index) Set(offset + static_cast<int32_t>(index), bytes[index]);
+    for (size_t index = 0; index < bytes.size(); ++index)
+        Set(offset + static_cast<int32_t>(index), bytes[index]);
     return *this;
 }
 
@@ -51,11 +52,14 @@ EmuImageBuilder& EmuImageBuilder::Fill(int32_t first, int32_t last, uint8_t valu
 
 EmuImageBuilder& EmuImageBuilder::Name(const std::string& name) {
     for (int32_t index = 0; index < 12; ++index)
-        Set(kNameOffset + index, index < static_cast<int32_t>(name.size()) ? static_cast<uint8_t>(name[index]) : ' ');
+        Set(kNameOffset + index,
+            index < static_cast<int32_t>(name.size()) ? static_cast<uint8_t>(name[index]) : ' ');
     return *this;
 }
 
-EmuImageBuilder& EmuImageBuilder::RecentPreset(uint8_t preset) { return Set(718, preset); }
+EmuImageBuilder& EmuImageBuilder::RecentPreset(uint8_t preset) {
+    return Set(718, preset);
+}
 
 EmuImageBuilder& EmuImageBuilder::VoiceEntry(int32_t voiceIndex, uint8_t highByte) {
     return Set(kVoiceTable + voiceIndex, highByte);
@@ -89,11 +93,13 @@ EmuImageBuilder& EmuImageBuilder::SequenceStart(int32_t offset) {
 EmuImageBuilder& EmuImageBuilder::VoiceSampleFields(int32_t blockOffset, int32_t start, int32_t size) {
     SetBytes(blockOffset + 199, EmuAddress24(start));
     uint32_t raw = static_cast<uint32_t>(size);
-    return SetBytes(blockOffset + 202,
-                    {static_cast<uint8_t>(raw), static_cast<uint8_t>(raw >> 8), static_cast<uint8_t>(raw >> 16)});
+    return SetBytes(blockOffset + 202, {static_cast<uint8_t>(raw), static_cast<uint8_t>(raw >> 8),
+                                        static_cast<uint8_t>(raw >> 16)});
 }
 
-void EmuImageBuilder::WriteTo(const std::string& path) const { WriteWholeFile(path, bytes_); }
+void EmuImageBuilder::WriteTo(const std::string& path) const {
+    WriteWholeFile(path, bytes_);
+}
 
 void EmuImageBuilder::WriteTo(const std::string& path, size_t size) const {
     std::vector<uint8_t> resized = bytes_;

@@ -14,7 +14,7 @@ std::vector<uint8_t> EmuAddress16(int32_t offset);
 std::vector<uint8_t> EmuAddress24(int32_t offset);
 
 class EmuImageBuilder {
-public:
+  public:
     EmuImageBuilder();
 
     // Raw access to any byte of the image.
@@ -42,6 +42,6 @@ public:
     void WriteTo(const std::string& path) const;
     void WriteTo(const std::string& path, size_t size) const;
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };

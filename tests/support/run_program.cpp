@@ -14,11 +14,15 @@ namespace {
 
 fs::path g_programFolder;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 }  // namespace
 
-void RememberProgramFolder() { g_programFolder = fs::current_path(); }
+void RememberProgramFolder(const char* testProgram) {
+    g_programFolder = fs::absolute(fs::path(testProgram)).parent_path();
+}
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& folder) {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-// Records the folder of the built programs: the current folder when the tests start.
-void RememberProgramFolder();
+// Records the folder of the built programs: the one that holds the running test program.
+void RememberProgramFolder(const char* testProgram);
 
 struct ProgramRun {
     int exitCode;

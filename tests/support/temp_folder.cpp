@@ -9,9 +9,11 @@ namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
     std::random_device seed;
-    std::mt19937_64 random(seed() ^ static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::mt19937_64 random(
+        seed() ^ static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     for (;;) {
-        fs::path candidate = fs::temp_directory_path() / ("suite-test-" + std::to_string(random() % 1000000000));
+        fs::path candidate =
+            fs::temp_directory_path() / ("suite-test-" + std::to_string(random() % 1000000000));
         std::error_code error;
         if (fs::create_directory(candidate, error)) {
             path_ = candidate;
@@ -26,7 +28,9 @@ TempFolder::~TempFolder() {
     fs::remove_all(path_, error);
 }
 
-std::string TempFolder::File(const std::string& name) const { return (path_ / name).string(); }
+std::string TempFolder::File(const std::string& name) const {
+    return (path_ / name).string();
+}
 
 void TempFolder::Enter() {
     if (!entered_) previous_ = fs::current_path();

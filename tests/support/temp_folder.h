@@ -8,7 +8,7 @@
 #include <vector>
 
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -20,7 +20,7 @@ public:
     // Makes the folder the current folder until the object goes (the previous one comes back).
     void Enter();
 
-private:
+  private:
     std::filesystem::path path_;
     std::filesystem::path previous_;
     bool entered_ = false;

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     std::FILE* input = std::freopen("/dev/null", "r", stdin);
 #endif
     (void)input;
-    RememberProgramFolder();
+    RememberProgramFolder(argv[0]);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
