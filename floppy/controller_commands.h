@@ -1,0 +1,32 @@
+// Command numbers and status-register bits of the PC floppy disk controller, as both real drivers
+// pass them on.
+#pragma once
+
+#include <cstdint>
+
+constexpr uint8_t kCommandWriteData = 0x05;
+constexpr uint8_t kCommandReadData = 0x06;
+constexpr uint8_t kCommandFormatTrack = 0x0D;
+constexpr uint8_t kCommandSeek = 0x0F;
+
+// Status register 0: interrupt code (bits 7..6), seek end, equipment check, not ready.
+constexpr uint8_t kSt0InterruptCode = 0xC0;
+constexpr uint8_t kSt0AbnormalEnd = 0x40;
+constexpr uint8_t kSt0InvalidCommand = 0x80;
+constexpr uint8_t kSt0ReadyChanged = 0xC0;
+constexpr uint8_t kSt0EquipmentCheck = 0x10;
+constexpr uint8_t kSt0NotReady = 0x08;
+
+// Status register 1.
+constexpr uint8_t kSt1EndOfCylinder = 0x80;
+constexpr uint8_t kSt1DataError = 0x20;
+constexpr uint8_t kSt1Overrun = 0x10;
+constexpr uint8_t kSt1NoData = 0x04;
+constexpr uint8_t kSt1NotWritable = 0x02;
+constexpr uint8_t kSt1MissingAddressMark = 0x01;
+
+// Status register 2.
+constexpr uint8_t kSt2DataErrorInData = 0x20;
+constexpr uint8_t kSt2WrongCylinder = 0x10;
+constexpr uint8_t kSt2BadCylinder = 0x02;
+constexpr uint8_t kSt2MissingDataMark = 0x01;

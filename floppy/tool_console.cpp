@@ -1,0 +1,54 @@
+#include "floppy/tool_console.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "floppy/access.h"
+#include "platform/console.h"
+
+namespace {
+
+constexpr const char* kDriveArguments[] = {"a:", "A:", "b:", "B:"};
+constexpr int32_t kRulerDashes = 40;
+
+}  // namespace
+
+bool IsDriveArgument(const char* argument) {
+    for (const char* accepted : kDriveArguments)
+        if (std::strcmp(argument, accepted) == 0) return true;
+    return false;
+}
+
+void ShowUsage(const char* const* lines, int32_t count) {
+    for (int32_t line = 0; line < count; ++line) std::fputs(lines[line], stdout);
+    WaitForKey();
+}
+
+void StartProgress() {
+    std::printf("\n0");
+    for (int32_t dash = 0; dash < kRulerDashes; ++dash) std::putchar('-');
+    std::printf("100\n");
+    std::putchar('|');
+    std::fflush(stdout);
+}
+
+void ShowTrackProgress(int32_t cylinder, int32_t head) {
+    if (head != 0 || cylinder % 2 != 0) return;
+    std::putchar('|');
+    std::fflush(stdout);
+}
+
+void EndProgress() {
+    std::printf("|||\n\n");
+}
+
+void CloseWithKeyWait() {
+    std::printf("Press a key...\n");
+    WaitForKey();
+}
+
+StatusRecord PrepareDrive(int8_t trace, FloppyDriver& driver, const char* drive, FloppyHandle* handle) {
+    StatusRecord status = OpenFloppy(trace, driver, drive, handle);
+    if (status.code != 0) return status;
+    return ResetFloppy(trace, driver, *handle);
+}

@@ -1,0 +1,27 @@
+// What the three floppy programs show alike: the drive-argument rule, the usage text, the
+// progress ruler and bar, and the closing key wait.
+#pragma once
+
+#include <cstdint>
+
+#include "common/status.h"
+#include "floppy/driver.h"
+
+// True for exactly "a:", "A:", "b:" and "B:".
+bool IsDriveArgument(const char* argument);
+
+// Prints the usage lines one after the other and waits for a key.
+void ShowUsage(const char* const* lines, int32_t count);
+
+// "\n0", forty "-", "100\n", then the first "|" of the bar.
+void StartProgress();
+// One "|" before every even-numbered cylinder, shown as its first track (head 0) begins.
+void ShowTrackProgress(int32_t cylinder, int32_t head);
+// "|||\n\n": the bar is then as wide as the ruler.
+void EndProgress();
+
+// "Press a key...\n" and a key wait.
+void CloseWithKeyWait();
+
+// OpenFloppy, then ResetFloppy.
+StatusRecord PrepareDrive(int8_t trace, FloppyDriver& driver, const char* drive, FloppyHandle* handle);
