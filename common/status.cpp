@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/console.h"
+#include "platform/files.h"
 
 StatusRecord InitStatusRecord() {
     StatusRecord status;
@@ -22,6 +23,13 @@ StatusRecord MakeStatus(int32_t code, char severity, const char* format, ...) {
     std::vsnprintf(status.message, sizeof status.message, format, arguments);
     va_end(arguments);
     return status;
+}
+
+StatusRecord MakeOpenFailure(int32_t code, const char* path, uint32_t error) {
+    if (error == kSharingViolation)
+        return MakeStatus(code, 'E', "File %s is probably in use by another program. Error is %u.", path,
+                          error);
+    return MakeStatus(code, 'E', "Problem opening file %s. Error is %u.", path, error);
 }
 
 const char* SeverityWord(char severity) {

@@ -20,6 +20,11 @@ StatusRecord InitStatusRecord();
 StatusRecord MakeStatus(int32_t code, char severity, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
+// The refusal of a file open, with the system's error number: a sharing violation (another
+// program holds the file) gives "File %s is probably in use by another program. Error is %u.",
+// any other error "Problem opening file %s. Error is %u.". Severity 'E'.
+StatusRecord MakeOpenFailure(int32_t code, const char* path, uint32_t error);
+
 // Prints "<WORD>: <message> (<code>)" and, when waitForKey is 1, an empty line, "Press a key..."
 // and a wait for one key.
 void ReportStatus(StatusRecord status, int32_t waitForKey);

@@ -5,6 +5,7 @@
 #include "common/status.h"
 #include "common/trace.h"
 #include "convert/front_end.h"
+#include "eii/bank.h"
 #include "eii/bank_model.h"
 #include "eii/image.h"
 
@@ -70,7 +71,14 @@ int32_t ConvertOneFile(int8_t trace, const ConverterRun& run, const char* inName
     }
     std::printf("Processing file %s...\n", inName);
 
+    Bank* bank = InitBank(trace, kContextNumber, kPassThroughByte);
+    status = GetBankDetails(trace, *overview, *header, bank);
+    if (status.code == 0) status = ValidateBank(trace, bank);
+    // The bank is read and checked. Its translation into a DPX image and the writing of that
+    // image come here; until they do, the file is released and not counted as converted.
     ReleaseHeader(trace, header);
+    FreeBankMem(trace, kContextNumber, kPassThroughByte, bank);
+    if (status.code != 0) ReportStatus(status, 0);
     return 0;
 }
 

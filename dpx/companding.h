@@ -1,0 +1,39 @@
+// The Emulator II sample coding: every sample byte selects a signed step from a fixed 256-entry
+// table, and the step is added to a leaky running value. Decoding turns a byte into the next
+// 16-bit value; encoding picks the byte whose step comes closest to a wanted change.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int32_t kCompandingCodes = 256;
+// The running value loses prev / 51 (truncated toward zero) before every step.
+constexpr int32_t kCompandingLeakDivisor = 51;
+// Decoded values are held within 16 bits.
+constexpr int32_t kCompandedMaximum = 32767;
+constexpr int32_t kCompandedMinimum = -32768;
+
+using CompandingSteps = std::array<int32_t, kCompandingCodes>;
+
+// The steps of the 256 codes, indexed by the sample byte. Filled with the fixed steps from the
+// start of the run; InitCompandingTable writes the same values again.
+extern CompandingSteps CompandingTable;
+
+// Writes all 256 steps. No inputs, no failure.
+void InitCompandingTable();
+
+// The running value after the sample byte `code` (only its low 8 bits count), starting from
+// `prev`; always within -32768..32767. At trace level 3 a clamped value is reported.
+int32_t DecodeCompandedSample(int8_t trace, int32_t prev, int32_t code);
+
+// The code chosen by the encoder and the step it really adds to the running value.
+struct EncodedSample {
+    int32_t code;
+    int32_t step;
+};
+
+// The code whose step (less the leak of `prev`) lies nearest to `wantedChange`. All 256 codes
+// are scanned in ascending order and an equal distance replaces the earlier choice, so a tie
+// goes to the higher code (a zero step is coded 0x80). A wanted change farther than 65,535 from
+// every step still gets the nearest code. The caller advances its running value by the step.
+int32_t EncodeCompandedSample(int8_t trace, int32_t prev, int32_t wantedChange, EncodedSample* output);

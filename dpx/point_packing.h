@@ -1,0 +1,40 @@
+// The 12-bit sample points of the DPX-1 sample data. A point is an excess-2,048 code (2,048 is
+// silence). Two points share a 3-byte group: byte 0 = low 8 bits of the first point, byte 1 =
+// its bits 8..11 in the high nibble and the second point's bits 8..11 in the low nibble, byte 2
+// = low 8 bits of the second point. Every 1,024-byte block holds 341 groups (682 points) in its
+// bytes 0..1,022; byte 1,023 is never used and the next point starts a new group in the next
+// block. An odd last point leaves the low nibble of byte 1 and byte 2 of its group zero: the
+// first point of a group writes the whole group.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t kDpxPointMinimum = 0;
+constexpr int32_t kDpxPointMaximum = 4095;
+constexpr int32_t kDpxSilentPoint = 2048;
+constexpr int32_t kDpxGroupsPerBlock = 341;
+constexpr int32_t kDpxPointsPerBlock = 682;
+
+// Where the next point is read or written.
+struct PointCursor {
+    int32_t position;  // data address of the next byte
+    int32_t phase;     // kFirstPointOfGroup or kSecondPointOfGroup
+};
+constexpr int32_t kFirstPointOfGroup = 0;
+constexpr int32_t kSecondPointOfGroup = 1;
+
+// A cursor at the first point of the sample data, which starts on a 1,024-byte boundary.
+PointCursor InitPointCursor(int32_t sampleDataAddress);
+
+// The point code of a 16-bit value v: (v + 32,768) / 16, held within 0..4,095.
+int32_t PointFromValue(int32_t value);
+
+// Stores the low 12 bits of point at the cursor and advances it; a first point also clears the
+// rest of its group. The caller makes sure that the data space has room: see PackedPointSpan.
+void PackPoint(uint8_t* dataSpace, PointCursor* cursor, int32_t point);
+// Reads the point at the cursor and advances it the same way.
+int32_t UnpackPoint(const uint8_t* dataSpace, PointCursor* cursor);
+
+// The bytes that `points` points occupy from the start of the sample data, counting every
+// block they reach: 1,024 per full block and 3 per group of the last block.
+int32_t PackedPointSpan(int32_t points);

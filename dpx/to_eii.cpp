@@ -1,0 +1,158 @@
+#include "dpx/to_eii.h"
+
+#include <cstring>
+#include <vector>
+
+#include "common/trace.h"
+#include "dpx/companding.h"
+#include "dpx/layout.h"
+#include "dpx/point_packing.h"
+#include "dpx/sorted_samples.h"
+#include "dpx/to_dpx.h"
+#include "platform/files.h"
+
+namespace {
+
+// The DPX image carries no sequence area, so the rebuilt bank holds no sequence: its sequence
+// table (header bytes 1,016..1,213) is emptied and the start of its sequence area (bytes
+// 1,221..1,223) becomes 485,888, the end of the image, as a three-byte address.
+constexpr int32_t kSequenceTableFirst = 1016;
+constexpr int32_t kSequenceTableLast = 1213;
+constexpr int32_t kSequenceStartField = 1221;
+constexpr uint8_t kNoSequenceArea[] = {0x00, 0x00, 0x08};
+
+// Only the first ten sample bytes are traced.
+constexpr int32_t kTracedSampleBytes = 10;
+
+// Reads exactly count bytes. A read that ends early without a system error carries no error
+// number of its own: *error is then 0.
+bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t count, uint32_t* error) {
+    uint32_t delivered = 0;
+    const bool readOk = ReadFromFile(file, buffer, count, &delivered);
+    *error = readOk ? 0 : LastSystemError();
+    return readOk && delivered == count;
+}
+
+// The sample area must lie inside the image and its size agree with its addresses, so that the
+// output and the sorted sample list stay within their bounds.
+bool SampleAreaFits(const Bank& bank) {
+    const int32_t start = bank.StartSampleAddress;
+    const int32_t end = bank.EndSampleAddress;
+    if (start < 0 || end < start || end > kEmuImageSize || bank.TotalSampleSize != end - start) return false;
+    return bank.NumberOfSamples >= 0 && bank.NumberOfSamples <= kMaxSortedSamples;
+}
+
+// The 512-byte file-system block: the sector after the five data sectors of track image 0.
+StatusRecord ReadFileSystemBlock(const char* dpxPath, uint8_t* block) {
+    FileHandle file;
+    if (!OpenForReadingUnshared(dpxPath, &file)) return MakeOpenFailure(11012, dpxPath, LastSystemError());
+    StatusRecord status = InitStatusRecord();
+    uint32_t error = 0;
+    if (!MoveFilePosition(file, kDpxFileSystemOffset))
+        status = MakeStatus(11010, 'E', "Problem positioning file read %s. Error is %u.", dpxPath,
+                            LastSystemError());
+    else if (!ReadWhole(file, block, kDpxFileSystemSize, &error))
+        status = MakeStatus(11011, 'E', "Problem reading file %s. Error is %u.", dpxPath, error);
+    CloseFile(file);
+    return status;
+}
+
+// The whole data space from the temporary image; a shorter file is a failed read.
+StatusRecord ReadTemporaryImage(ImageOverview overview, uint8_t* dataSpace) {
+    FileHandle file;
+    if (!OpenForReadingUnshared(overview.Path, &file))
+        return MakeOpenFailure(11022, overview.Name, LastSystemError());
+    StatusRecord status = InitStatusRecord();
+    uint32_t error = 0;
+    if (!ReadWhole(file, dataSpace, kDpxDataSpaceSize, &error))
+        status = MakeStatus(11021, 'E', "Problem reading file %s. Error is %u.", overview.Name, error);
+    CloseFile(file);
+    return status;
+}
+
+// Bank header, voice and preset blocks: everything before the sample area, made free of
+// sequences. Header bytes at or after the sample area start are sample bytes and stay as they are.
+void CopyLeadingArea(const uint8_t* dataSpace, int32_t sampleAreaStart, uint8_t* output) {
+    std::memcpy(output, dataSpace, static_cast<size_t>(sampleAreaStart));
+    for (int32_t offset = kSequenceTableFirst; offset <= kSequenceTableLast && offset < sampleAreaStart;
+         ++offset)
+        output[offset] = 0;
+    for (int32_t index = 0; index < static_cast<int32_t>(sizeof kNoSequenceArea); ++index)
+        if (kSequenceStartField + index < sampleAreaStart)
+            output[kSequenceStartField + index] = kNoSequenceArea[index];
+}
+
+// Codes every point of the sample data again as one Emulator II sample byte, in address order,
+// gaps between samples included: Emulator II byte S + i comes from point i. The running value
+// restarts at every sample start; a gap goes on from the sample before it. Without a peak (a
+// silent bank) every value is 0.
+void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& sorted, const uint8_t* dataSpace,
+                      int32_t sampleDataAddress, int32_t peak, double normFactor, uint8_t* output) {
+    PointCursor cursor = InitPointCursor(sampleDataAddress);
+    int32_t running = 0;
+    int32_t nextSample = 0;  // filled entries start in strictly ascending order
+    for (int32_t address = bank.StartSampleAddress; address < bank.EndSampleAddress; ++address) {
+        while (nextSample < sorted.Filled && sorted.Entries[nextSample].Start < address) ++nextSample;
+        if (nextSample < sorted.Filled && sorted.Entries[nextSample].Start == address) {
+            TraceLine(trace, kTraceDetails, "Sample %d:\n", sorted.Entries[nextSample].SampleNumber);
+            running = 0;
+            ++nextSample;
+        }
+        const int32_t point = UnpackPoint(dataSpace, &cursor);
+        int32_t value = 16 * point - 32768;
+        value = peak == 0 ? 0 : static_cast<int32_t>(static_cast<double>(value) / normFactor);
+        // A peak above 32,767 (never written by VELTRA) scales past 16 bits: such a value wraps once.
+        if (value > kCompandedMaximum) value -= 65536;
+        const int32_t wantedChange = value - running;
+        EncodedSample encoded{};
+        const int32_t code = EncodeCompandedSample(trace, running, wantedChange, &encoded);
+        output[address] = static_cast<uint8_t>(code);
+        running += encoded.step;
+        if (address - bank.StartSampleAddress < kTracedSampleBytes) {
+            TraceLine(trace, kTraceDetails, "(12)%d  (16)%d  -->  POS-EII = %d: (8) %X, GAP = %d\n", point,
+                      value, address, static_cast<uint32_t>(code), wantedChange);
+            TraceWait(trace, kTraceDetails);
+        }
+    }
+}
+
+}  // namespace
+
+StatusRecord TranslateDPXToEII(int8_t trace, const char* dpxPath, ImageOverview overview, Bank* bank,
+                               uint8_t* output) {
+    TraceEnter(trace, "TranslateDPXToEII");
+    std::memset(output, 0, kEmuImageSize);
+    if (!SampleAreaFits(*bank)) return MakeStatus(kInconsistencyCode, 'F', "Inconsistency error.");
+
+    uint8_t block[kDpxFileSystemSize];
+    StatusRecord status = ReadFileSystemBlock(dpxPath, block);
+    if (status.code != 0) return status;
+    const DpxFileSystemFields fields = ReadDPXFileSystem(block);
+    const int32_t peak = PeakAmplitudeFromField(fields.AmplitudeField);
+    // A silent bank has no factor: its values are all 0.
+    const double normFactor = peak == 0 ? 0.0 : 32767.0 / peak;
+    TraceLine(trace, kTraceDetails, "VoiceAddress = %d, SampleAddress = %d, NoOfDPXVoices = %d\n",
+              fields.VoiceTableAddress, fields.SampleDataAddress, fields.VoiceCount);
+    TraceLine(trace, kTraceDetails, "MaxAmpl = %d, NormFactor = %f\n", peak, normFactor);
+    TraceLine(trace, kTraceDetails, "(Bank: NoOfSamples = %d, NoOfVoices = %d)\n", bank->NumberOfSamples,
+              bank->NumberOfVoices);
+    TraceWait(trace, kTraceDetails);
+    // Every point of the sample area is read from the data space, so all of them must lie in it.
+    if (fields.SampleDataAddress + PackedPointSpan(bank->TotalSampleSize) > kDpxDataSpaceSize)
+        return MakeStatus(kInvalidSampleDataAddressCode, 'E', "DPX file %s has an invalid sample data address.",
+                          dpxPath);
+
+    SortedSampleList sorted;
+    BuildSortedSampleList(bank->NumberOfSamples, bank->Samples, &sorted);
+    TraceSortedSampleList(trace, kTraceDetails, sorted);
+
+    std::vector<uint8_t> dataSpace(kDpxDataSpaceSize, 0);
+    status = ReadTemporaryImage(overview, dataSpace.data());
+    if (status.code != 0) return status;
+
+    CopyLeadingArea(dataSpace.data(), bank->StartSampleAddress, output);
+    InitCompandingTable();
+    RecodeSampleData(trace, *bank, sorted, dataSpace.data(), fields.SampleDataAddress, peak, normFactor, output);
+    TraceEnd(trace, "TranslateDPXToEII");
+    return InitStatusRecord();
+}

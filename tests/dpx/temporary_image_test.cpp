@@ -1,0 +1,110 @@
+#include "dpx/temporary_image.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+constexpr size_t kImageSize = 901120;
+constexpr size_t kTrackSize = 5632;
+constexpr size_t kTrackDataSize = 5120;
+
+// A DPX image whose data bytes tell their data address apart and whose file-system block begins
+// with the identification text given.
+std::vector<uint8_t> DpxImage(const char* identification, size_t size = kImageSize) {
+    std::vector<uint8_t> image(size, 0);
+    for (size_t offset = 0; offset < size; ++offset) {
+        size_t track = offset / kTrackSize;
+        size_t within = offset % kTrackSize;
+        image[offset] = within < kTrackDataSize
+                            ? static_cast<uint8_t>((track * kTrackDataSize + within) % 251)
+                            : static_cast<uint8_t>(0xA5);
+    }
+    if (size >= kTrackDataSize + std::strlen(identification))
+        std::memcpy(&image[kTrackDataSize], identification, std::strlen(identification));
+    return image;
+}
+
+}  // namespace
+
+TEST(CreateTemporaryImageTest, WritesTheDataSpaceInTrackOrder) {
+    TempFolder folder;
+    std::string dpx = folder.File("BANK.DPX");
+    std::string temporary = folder.File("_MORVEXTMP_.IMG");
+    WriteWholeFile(dpx, DpxImage("(c)1987 Oberheim/ECC DPX-1  "));
+    WriteTextFile(temporary, "left over from an earlier run");
+
+    StatusRecord status = CreateTemporaryImage(0, dpx.c_str(), temporary.c_str());
+    ASSERT_EQ(status.code, 0) << status.message;
+    std::vector<uint8_t> data = ReadWholeFile(temporary);
+    ASSERT_EQ(data.size(), 819200u);
+    for (size_t address = 0; address < data.size(); ++address)
+        ASSERT_EQ(data[address], static_cast<uint8_t>(address % 251)) << address;
+}
+
+TEST(CreateTemporaryImageTest, RefusesFilesThatAreNoDpxImage) {
+    struct Case {
+        const char* what;
+        const char* identification;
+        size_t size;
+        int32_t code;
+        char severity;
+        const char* message;  // %s stands for the DPX path
+    };
+    const Case cases[] = {
+        {"one byte short", "(c)1987 Oberheim", kImageSize - 1, 11001, 'W',
+         "%s is not a DPX file (wrong size)"},
+        {"one byte long", "(c)1987 Oberheim", kImageSize + 1, 11001, 'W',
+         "%s is not a DPX file (wrong size)"},
+        {"empty", "", 0, 11001, 'W', "%s is not a DPX file (wrong size)"},
+        {"maker in capitals", "(c)1987 OBERHEIM", kImageSize, 11004, 'E',
+         "File %s is not a DPX file (wrong ID)"},
+        {"no identification", "", kImageSize, 11004, 'E', "File %s is not a DPX file (wrong ID)"},
+        {"maker one byte late", "(c)1987  Oberheim", kImageSize, 11004, 'E',
+         "File %s is not a DPX file (wrong ID)"},
+        {"only the maker's name checked", "XXXXXXXXOberheimXX", kImageSize, 0, ' ', ""},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        std::string dpx = folder.File("IN.DPX");
+        std::string temporary = folder.File("_MORVEXTMP_.IMG");
+        WriteWholeFile(dpx, DpxImage(c.identification, c.size));
+        StatusRecord status = CreateTemporaryImage(0, dpx.c_str(), temporary.c_str());
+        EXPECT_EQ(status.code, c.code) << c.what;
+        EXPECT_EQ(status.severity, c.severity) << c.what;
+        std::string expected = c.message;
+        if (expected.find("%s") != std::string::npos) expected.replace(expected.find("%s"), 2, dpx);
+        EXPECT_EQ(std::string(status.message), expected) << c.what;
+    }
+}
+
+TEST(CreateTemporaryImageTest, OpenAndCreateFailuresNameTheirFile) {
+    TempFolder folder;
+    std::string dpx = folder.File("IN.DPX");
+    std::string temporary = folder.File("_MORVEXTMP_.IMG");
+    std::string missing = folder.File("MISSING.DPX");
+    std::string nowhere = folder.File("no folder/_MORVEXTMP_.IMG");
+    WriteWholeFile(dpx, DpxImage("(c)1987 Oberheim"));
+
+    StatusRecord status = CreateTemporaryImage(0, missing.c_str(), temporary.c_str());
+    EXPECT_EQ(status.code, 11002);
+    EXPECT_EQ(std::string(status.message).rfind("Problem opening file " + missing + ". Error is ", 0), 0u);
+
+    status = CreateTemporaryImage(0, dpx.c_str(), nowhere.c_str());
+    EXPECT_EQ(status.code, 11006);
+    EXPECT_EQ(std::string(status.message).rfind("Problem opening file " + nowhere + ". Error is ", 0), 0u);
+
+    FileHandle held;
+    ASSERT_TRUE(OpenForReadingUnshared(dpx.c_str(), &held));
+    status = CreateTemporaryImage(0, dpx.c_str(), temporary.c_str());
+    CloseFile(held);
+    EXPECT_EQ(status.code, 11002);
+    EXPECT_EQ(std::string(status.message),
+              "File " + dpx + " is probably in use by another program. Error is 32.");
+}
