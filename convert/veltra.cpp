@@ -4,12 +4,16 @@
 
 #include "common/status.h"
 #include "common/trace.h"
+#include "convert/bank_pipeline.h"
 #include "convert/front_end.h"
-#include "eii/bank.h"
-#include "eii/bank_model.h"
-#include "eii/image.h"
+#include "dpx/layout.h"
+#include "dpx/to_dpx.h"
+#include "dpx/writers.h"
 
 namespace {
+
+// The warning for a file that is not an Emulator II image.
+constexpr int32_t kNotAnEiiFileCode = 800;
 
 constexpr const char* kUsageLines[] = {
     "\n",
@@ -33,53 +37,39 @@ constexpr const char* kUsageLines[] = {
 };
 
 constexpr ConverterTexts kVeltraTexts = {
-    "VELTRA",    "* * * * EII TO OBERHEIM DPX DISK IMAGE TRANSLATION UTILITY V01.02.4 * * * *\n\n",
-    kUsageLines, static_cast<int32_t>(sizeof kUsageLines / sizeof kUsageLines[0]),
-    "EII",       "DPX",
-    'D',
+    "VELTRA",  // program name
+    "* * * * EII TO OBERHEIM DPX DISK IMAGE TRANSLATION UTILITY V01.02.4 * * * *\n\n",
+    kUsageLines,                                                       // usage text
+    static_cast<int32_t>(sizeof kUsageLines / sizeof kUsageLines[0]),  // its lines
+    "EII",                                                             // input kind
+    "DPX",                                                             // output kind
+    'D',                                                               // output name kind
 };
-
-// Releases a header record that the front end made: its image list, then the record itself.
-void ReleaseHeader(int8_t trace, BankBasicDetails* header) {
-    FreeBankBasicDetailsMem(trace, kContextNumber, kPassThroughByte, header);
-    delete header;
-}
 
 // Runs one file through the pipeline. Every failure is reported without a key wait and skips the
 // file. Returns 1 when the file was converted.
 int32_t ConvertOneFile(int8_t trace, const ConverterRun& run, const char* inName, ImageOverview* overview) {
     char outName[kFileNameBufferSize];
     StatusRecord status = ChooseOutputName(trace, kVeltraTexts, run, inName, outName);
+    BankInProgress progress{nullptr, nullptr};
+    if (status.code == 0)
+        status = ReadRecognisedBank(trace, inName, inName, 1, kNotAnEiiFileCode, "EII", overview, &progress);
     if (status.code != 0) {
         ReportStatus(status, 0);
         return 0;
     }
 
-    BankBasicDetails* header = InitBankBasicDetails(trace, kContextNumber, kPassThroughByte, nullptr);
-    status = ValidateImage(trace, inName, overview, header, 1);
+    uint8_t* image = AllocateImageBuffer(kDpxImageSize, inName, &status);
+    if (image != nullptr) status = TranslateEIIToDPX(trace, *overview, progress.bank, image);
+    if (status.code == 0) status = WriteDPXImage(trace, outName, image);
+    delete[] image;
+    ReleaseBankInProgress(trace, &progress);
     if (status.code != 0) {
-        ReleaseHeader(trace, header);
         ReportStatus(status, 0);
         return 0;
     }
-    if (overview->ValidationResult != kUsableEmuImage) {
-        ReleaseHeader(trace, header);
-        ReportStatus(MakeStatus(800, 'W', "%s is not an EII file and has been ignored. RC %d.", inName,
-                                overview->ValidationResult),
-                     0);
-        return 0;
-    }
-    std::printf("Processing file %s...\n", inName);
-
-    Bank* bank = InitBank(trace, kContextNumber, kPassThroughByte);
-    status = GetBankDetails(trace, *overview, *header, bank);
-    if (status.code == 0) status = ValidateBank(trace, bank);
-    // The bank is read and checked. Its translation into a DPX image and the writing of that
-    // image come here; until they do, the file is released and not counted as converted.
-    ReleaseHeader(trace, header);
-    FreeBankMem(trace, kContextNumber, kPassThroughByte, bank);
-    if (status.code != 0) ReportStatus(status, 0);
-    return 0;
+    std::printf("...DPX file %s has been created.\n", outName);
+    return 1;
 }
 
 }  // namespace

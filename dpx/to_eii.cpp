@@ -33,8 +33,8 @@ bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t count, uint32_t* error
     return readOk && delivered == count;
 }
 
-// The sample area must lie inside the image and its size agree with its addresses, so that the
-// output and the sorted sample list stay within their bounds.
+// The sample area must lie inside the image, with a size that agrees with its addresses, and
+// every sample must find room in the sorted list, or it would lose the reset at its start.
 bool SampleAreaFits(const Bank& bank) {
     const int32_t start = bank.StartSampleAddress;
     const int32_t end = bank.EndSampleAddress;
@@ -86,8 +86,9 @@ void CopyLeadingArea(const uint8_t* dataSpace, int32_t sampleAreaStart, uint8_t*
 // gaps between samples included: Emulator II byte S + i comes from point i. The running value
 // restarts at every sample start; a gap goes on from the sample before it. Without a peak (a
 // silent bank) every value is 0.
-void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& sorted, const uint8_t* dataSpace,
-                      int32_t sampleDataAddress, int32_t peak, double normFactor, uint8_t* output) {
+void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& sorted,
+                      const uint8_t* dataSpace, int32_t sampleDataAddress, int32_t peak, double normFactor,
+                      uint8_t* output) {
     PointCursor cursor = InitPointCursor(sampleDataAddress);
     int32_t running = 0;
     int32_t nextSample = 0;  // filled entries start in strictly ascending order
@@ -101,7 +102,8 @@ void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& so
         const int32_t point = UnpackPoint(dataSpace, &cursor);
         int32_t value = 16 * point - 32768;
         value = peak == 0 ? 0 : static_cast<int32_t>(static_cast<double>(value) / normFactor);
-        // A peak above 32,767 (never written by VELTRA) scales past 16 bits: such a value wraps once.
+        // A peak read back above 32,767 (no field VELTRA writes gives one) scales values past 16
+        // bits: such a value wraps once.
         if (value > kCompandedMaximum) value -= 65536;
         const int32_t wantedChange = value - running;
         EncodedSample encoded{};
@@ -139,8 +141,8 @@ StatusRecord TranslateDPXToEII(int8_t trace, const char* dpxPath, ImageOverview 
     TraceWait(trace, kTraceDetails);
     // Every point of the sample area is read from the data space, so all of them must lie in it.
     if (fields.SampleDataAddress + PackedPointSpan(bank->TotalSampleSize) > kDpxDataSpaceSize)
-        return MakeStatus(kInvalidSampleDataAddressCode, 'E', "DPX file %s has an invalid sample data address.",
-                          dpxPath);
+        return MakeStatus(kInvalidSampleDataAddressCode, 'E',
+                          "DPX file %s has an invalid sample data address.", dpxPath);
 
     SortedSampleList sorted;
     BuildSortedSampleList(bank->NumberOfSamples, bank->Samples, &sorted);
@@ -152,7 +154,8 @@ StatusRecord TranslateDPXToEII(int8_t trace, const char* dpxPath, ImageOverview 
 
     CopyLeadingArea(dataSpace.data(), bank->StartSampleAddress, output);
     InitCompandingTable();
-    RecodeSampleData(trace, *bank, sorted, dataSpace.data(), fields.SampleDataAddress, peak, normFactor, output);
+    RecodeSampleData(trace, *bank, sorted, dataSpace.data(), fields.SampleDataAddress, peak, normFactor,
+                     output);
     TraceEnd(trace, "TranslateDPXToEII");
     return InitStatusRecord();
 }

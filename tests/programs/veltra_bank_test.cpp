@@ -9,18 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/folder.h"
+#include "tests/programs/program_texts.h"
 #include "tests/support/emu_bank_blocks.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-const std::string kBanner = "* * * * EII TO OBERHEIM DPX DISK IMAGE TRANSLATION UTILITY V01.02.4 * * * *\n\n";
-const std::string kNothingConverted =
-    "\n\nVELTRA did not convert any EII-file\n\n"
-    "* * * * * * * * * * * * THANK YOU FOR USING VELTRA * * * * * * ** * * * * *\n\n"
-    "Press a key...\n";
 
 // A bank of two voices and one preset; `change` spoils it on purpose.
 EmuImageBuilder Bank(const std::function<void(VoiceBlock&, VoiceBlock&)>& change) {
@@ -52,50 +46,34 @@ EmuImageBuilder BadVoiceBank() {
     return Bank([](VoiceBlock&, VoiceBlock& voice3) { voice3.Break(21); });
 }
 
-std::set<std::string> FilesIn(const TempFolder& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 TEST(VeltraBank, SingleRunReportsTheBankVerdict) {
     struct Case {
         const char* name;
         std::function<EmuImageBuilder()> image;
         std::string report;
+        std::set<std::string> files;  // what the folder holds afterwards
     };
     const Case cases[] = {
-        {"GOOD.EII", GoodBank, ""},
-        {"SAMPLE.EII", BadSampleBank, "ERROR: EII Bank is corrupt (Sample=2, Reason=1). (801)\n"},
-        {"VOICE.EII", BadVoiceBank, "ERROR: EII Bank is corrupt (Voice=3, Reason=21). (802)\n"},
+        {"GOOD.EII", GoodBank, "...DPX file GOOD.DPX has been created.\n", {"GOOD.EII", "GOOD.DPX"}},
+        {"SAMPLE.EII",
+         BadSampleBank,
+         "ERROR: EII Bank is corrupt (Sample=2, Reason=1). (801)\n",
+         {"SAMPLE.EII"}},
+        {"VOICE.EII",
+         BadVoiceBank,
+         "ERROR: EII Bank is corrupt (Voice=3, Reason=21). (802)\n",
+         {"VOICE.EII"}},
     };
     for (const Case& test : cases) {
         TempFolder folder;
         test.image().WriteTo(folder.File(test.name));
         ProgramRun run = RunProgram("veltra", {"S", test.name}, folder.path().string());
         EXPECT_EQ(run.exitCode, 0) << test.name;
-        EXPECT_EQ(run.output,
-                  kBanner + "Processing file " + test.name + "...\n" + test.report + kNothingConverted)
+        EXPECT_EQ(run.output, kVeltraBanner + "Processing file " + test.name + "...\n" + test.report +
+                                  VeltraSummary(test.files.size() == 2 ? 1 : 0))
             << test.name;
-        EXPECT_EQ(FilesIn(folder), std::set<std::string>{test.name}) << test.name;
+        EXPECT_EQ(FilesIn(folder), test.files) << test.name;
     }
-}
-
-// The names of the folder in the order the program's own folder listing gives them.
-std::vector<std::string> ListingOrder(TempFolder& folder) {
-    folder.Enter();
-    std::vector<std::string> names;
-    FolderListing listing;
-    FolderEntry entry;
-    if (StartFolderListing(&listing, &entry)) {
-        do {
-            std::string name = entry.name;
-            if (name != "." && name != "..") names.push_back(name);
-        } while (NextFolderEntry(&listing, &entry));
-        EndFolderListing(&listing);
-    }
-    return names;
 }
 
 TEST(VeltraBank, BatchGoesOnAfterARejectedBank) {
@@ -104,7 +82,7 @@ TEST(VeltraBank, BatchGoesOnAfterARejectedBank) {
          "Processing file BADSAMPLE.EII...\nERROR: EII Bank is corrupt (Sample=2, Reason=1). (801)\n"},
         {"BADVOICE.EII",
          "Processing file BADVOICE.EII...\nERROR: EII Bank is corrupt (Voice=3, Reason=21). (802)\n"},
-        {"GOOD.EII", "Processing file GOOD.EII...\n"},
+        {"GOOD.EII", "Processing file GOOD.EII...\n...DPX file GOOD.DPX has been created.\n"},
         {"NOTES.TXT", "WARNING: NOTES.TXT is not an EII file and has been ignored. RC 17. (800)\n"},
     };
     TempFolder folder;
@@ -115,15 +93,15 @@ TEST(VeltraBank, BatchGoesOnAfterARejectedBank) {
 
     std::vector<std::string> order = ListingOrder(folder);
     ASSERT_EQ(order.size(), linesOfFile.size());
-    std::string expected = kBanner;
+    std::string expected = kVeltraBanner;
     for (const std::string& name : order) expected += linesOfFile.at(name);
-    expected += kNothingConverted;
+    expected += VeltraSummary(1);
 
     ProgramRun run = RunProgram("veltra", {"B"}, folder.path().string());
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, expected);
     EXPECT_EQ(FilesIn(folder),
-              (std::set<std::string>{"BADSAMPLE.EII", "BADVOICE.EII", "GOOD.EII", "NOTES.TXT"}));
+              (std::set<std::string>{"BADSAMPLE.EII", "BADVOICE.EII", "GOOD.EII", "GOOD.DPX", "NOTES.TXT"}));
 }
 
 }  // namespace

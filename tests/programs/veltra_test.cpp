@@ -6,13 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/programs/program_texts.h"
 #include "tests/support/emu_image_builder.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-const std::string kBanner = "* * * * EII TO OBERHEIM DPX DISK IMAGE TRANSLATION UTILITY V01.02.4 * * * *\n\n";
 
 const std::string kUsage =
     "\n"
@@ -34,22 +33,11 @@ const std::string kUsage =
     "            (will convert all EII files in the folder)\n\n"
     "Press a key...\n";
 
-const std::string kNothingConverted =
-    "\n\nVELTRA did not convert any EII-file\n\n"
-    "* * * * * * * * * * * * THANK YOU FOR USING VELTRA * * * * * * ** * * * * *\n\n"
-    "Press a key...\n";
+const std::string kNothingConverted = VeltraSummary(0);
 
 std::string NotAnEiiFile(const std::string& name, int result) {
     return "WARNING: " + name + " is not an EII file and has been ignored. RC " + std::to_string(result) +
            ". (800)\n";
-}
-
-// The names of a folder's entries in the order the system lists them, as the batch sees them.
-std::vector<std::string> ListingOrder(const TempFolder& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-        names.push_back(entry.path().filename().string());
-    return names;
 }
 
 }  // namespace
@@ -62,7 +50,7 @@ TEST(VeltraProgramTest, RejectedCommandLinesShowTheUsage) {
     for (const auto& arguments : commandLines) {
         ProgramRun run = RunProgram("veltra", arguments, folder.path().string());
         EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.output, kBanner + kUsage) << (arguments.empty() ? "(none)" : arguments[0]);
+        EXPECT_EQ(run.output, kVeltraBanner + kUsage) << (arguments.empty() ? "(none)" : arguments[0]);
     }
 }
 
@@ -70,15 +58,16 @@ TEST(VeltraProgramTest, MissingInputEndsTheRunWithoutSummary) {
     TempFolder folder;
     ProgramRun run = RunProgram("veltra", {"S", "PIANO.EII"}, folder.path().string());
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output,
-              kBanner + "ERROR: The input file (PIANO.EII) can not be found. (700)\n\nPress a key...\n");
+    EXPECT_EQ(
+        run.output,
+        kVeltraBanner + "ERROR: The input file (PIANO.EII) can not be found. (700)\n\nPress a key...\n");
 }
 
 TEST(VeltraProgramTest, OverlongNameIsRefused) {
     TempFolder folder;
     std::string name(257, 'n');
     ProgramRun run = RunProgram("veltra", {"s", name}, folder.path().string());
-    EXPECT_EQ(run.output, kBanner + "ERROR: The file name " + name.substr(0, 60) +
+    EXPECT_EQ(run.output, kVeltraBanner + "ERROR: The file name " + name.substr(0, 60) +
                               "... is longer than 256 characters. (701)\n\nPress a key...\n");
 }
 
@@ -86,7 +75,7 @@ TEST(VeltraProgramTest, SingleModeWarnsAboutAFileThatIsNoBank) {
     TempFolder folder;
     WriteTextFile(folder.File("NOTES.TXT"), "not a bank");
     ProgramRun run = RunProgram("veltra", {"S", "NOTES.TXT", "OUT.DPX"}, folder.path().string());
-    EXPECT_EQ(run.output, kBanner + NotAnEiiFile("NOTES.TXT", 17) + kNothingConverted);
+    EXPECT_EQ(run.output, kVeltraBanner + NotAnEiiFile("NOTES.TXT", 17) + kNothingConverted);
 }
 
 TEST(VeltraProgramTest, BatchWarnsAboutEveryVisibleFileThatIsNoBank) {
@@ -100,16 +89,16 @@ TEST(VeltraProgramTest, BatchWarnsAboutEveryVisibleFileThatIsNoBank) {
     std::filesystem::create_directory(folder.path() / "SUB.EII");
 
     const std::map<std::string, std::string> lineOf = {
-        {"GOOD.EII", "Processing file GOOD.EII...\n"},
+        {"GOOD.EII", "Processing file GOOD.EII...\n...DPX file GOOD.DPX has been created.\n"},
         {"SHORT.EII", NotAnEiiFile("SHORT.EII", 17)},
         {"BADPRESET.EII", NotAnEiiFile("BADPRESET.EII", 60)},
         {"BADVOICE.EII", NotAnEiiFile("BADVOICE.EII", 62)},
         {"readme.txt", NotAnEiiFile("readme.txt", 17)},
     };
-    std::string expected = kBanner;
+    std::string expected = kVeltraBanner;
     for (const std::string& name : ListingOrder(folder))
         if (lineOf.count(name) != 0) expected += lineOf.at(name);
-    expected += kNothingConverted;
+    expected += VeltraSummary(1);
 
     // "b" with file names: the names are ignored and the whole folder is the batch.
     ProgramRun run = RunProgram("veltra", {"b", "GOOD.EII", "X.DPX"}, folder.path().string());
@@ -122,5 +111,5 @@ TEST(VeltraProgramTest, BatchOfHiddenFilesAndFoldersConvertsNothing) {
     EmuImageBuilder().WriteTo(folder.File(".PIANO.EII"));
     std::filesystem::create_directory(folder.path() / "BANKS");
     ProgramRun run = RunProgram("veltra", {"B"}, folder.path().string());
-    EXPECT_EQ(run.output, kBanner + kNothingConverted);
+    EXPECT_EQ(run.output, kVeltraBanner + kNothingConverted);
 }

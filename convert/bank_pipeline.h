@@ -1,0 +1,31 @@
+// The stretch of the per-file pipeline that both converters share: recognising an Emulator II
+// image, announcing it, reading its whole bank and checking it. Every record it makes is either
+// handed to the caller or released before it returns, so each is released exactly once.
+#pragma once
+
+#include <cstdint>
+
+#include "common/status.h"
+#include "eii/bank_model.h"
+#include "eii/image_overview.h"
+
+struct BankInProgress {
+    BankBasicDetails* header;
+    Bank* bank;
+};
+
+// Validates the image at imagePath (with the size check when sizeCheck is 1) into overview and
+// a new header. An image that is not an Emulator II bank gives a warning with warningCode:
+// "<displayName> is not an <kindName> file and has been ignored. RC <result>.". A recognised
+// image prints "Processing file <displayName>..." and its bank is read and validated.
+// On success *progress holds the header and the bank; on failure nothing stays allocated.
+StatusRecord ReadRecognisedBank(int8_t trace, const char* imagePath, const char* displayName,
+                                int32_t sizeCheck, int32_t warningCode, const char* kindName,
+                                ImageOverview* overview, BankInProgress* progress);
+
+// Releases the header (its image list, then the record) and the bank; both may be none.
+void ReleaseBankInProgress(int8_t trace, BankInProgress* progress);
+
+// A zeroed buffer for a finished image, or none when memory runs out; *status then says so
+// (code 806) for the named file.
+uint8_t* AllocateImageBuffer(int32_t size, const char* fileName, StatusRecord* status);

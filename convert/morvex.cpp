@@ -1,0 +1,102 @@
+#include "convert/morvex.h"
+
+#include <cstdio>
+
+#include "common/status.h"
+#include "common/trace.h"
+#include "convert/bank_pipeline.h"
+#include "convert/front_end.h"
+#include "dpx/temporary_image.h"
+#include "dpx/to_eii.h"
+#include "dpx/writers.h"
+#include "eii/bank_model.h"
+#include "platform/files.h"
+
+namespace {
+
+// The warning for a DPX image whose data space holds no Emulator II bank.
+constexpr int32_t kNotAnEiiDpxFileCode = 11008;
+
+// The data space of the DPX image being converted, in the current folder; deleted after every
+// input file.
+constexpr char kTemporaryImageName[] = "_MORVEXTMP_.IMG";
+
+constexpr const char* kUsageLines[] = {
+    "\n",
+    "    ERROR: incorrect parameter list\n\n",
+    "    USAGE: MORVEX <B|S> [<DPX-file>] [<EII-file>]\n\n",
+    "     with: B        = Batch  (all DPX files in folder will be processed)\n",
+    "           S        = Single (only the input DPX file will be processed)\n",
+    "           DPX-file = Input  DPX file (required in Single mode,\n",
+    "                                       ignored in Batch mode)\n",
+    "           EII-file = Output EII file (optional in Single mode,\n",
+    "                                       ignored in Batch mode)\n\n",
+    "           [Note 1: put filenames between \" \" if they contain spaces]\n",
+    "           [Note 2: filenames should not exceed 256 characters]\n\n",
+    "     e.g.: MORVEX S PIANO.DPX GRAND.EII\n",
+    "            (will convert file PIANO.DPX to GRAND.EII)\n",
+    "           MORVEX S \"PIANO 1.DPX\"\n",
+    "            (will convert file PIANO 1.DPX to PIANO 1.EII)\n",
+    "           MORVEX B\n",
+    "            (will convert all DPX files in the folder)\n\n",
+    "Press a key...\n",
+};
+
+constexpr ConverterTexts kMorvexTexts = {
+    "MORVEX",  // program name
+    "* * * * OBERHEIM DPX TO EII DISK IMAGE TRANSLATION UTILITY V01.02.4 * * * *\n\n",
+    kUsageLines,                                                       // usage text
+    static_cast<int32_t>(sizeof kUsageLines / sizeof kUsageLines[0]),  // its lines
+    "DPX",                                                             // input kind
+    "EII",                                                             // output kind
+    'E',                                                               // output name kind
+};
+
+// The pipeline of one file from its temporary image to the written Emulator II image.
+StatusRecord ConvertThroughTemporaryImage(int8_t trace, const char* inName, const char* outName,
+                                          ImageOverview* overview) {
+    StatusRecord status = CreateTemporaryImage(trace, inName, kTemporaryImageName);
+    if (status.code != 0) return status;
+    BankInProgress progress{nullptr, nullptr};
+    status = ReadRecognisedBank(trace, kTemporaryImageName, inName, 0, kNotAnEiiDpxFileCode, "EII-DPX",
+                                overview, &progress);
+    if (status.code != 0) return status;
+    uint8_t* image = AllocateImageBuffer(kEmuImageSize, inName, &status);
+    if (image != nullptr) status = TranslateDPXToEII(trace, inName, *overview, progress.bank, image);
+    if (status.code == 0) status = WriteEIIImage(trace, outName, image);
+    delete[] image;
+    ReleaseBankInProgress(trace, &progress);
+    return status;
+}
+
+// Runs one file through the pipeline. Every failure is reported without a key wait and skips the
+// file; the temporary image never outlives the file. Returns 1 when the file was converted.
+int32_t ConvertOneFile(int8_t trace, const ConverterRun& run, const char* inName, ImageOverview* overview) {
+    char outName[kFileNameBufferSize];
+    StatusRecord status = ChooseOutputName(trace, kMorvexTexts, run, inName, outName);
+    if (status.code == 0) status = ConvertThroughTemporaryImage(trace, inName, outName, overview);
+    if (status.code != 0)
+        ReportStatus(status, 0);
+    else
+        std::printf("...EII file %s has been created.\n", outName);
+    // Whatever happened; a file that was never made simply is not there to delete.
+    DeleteNamedFile(kTemporaryImageName);
+    return status.code == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int RunMorvex(int argc, const char* const* argv) {
+    const int8_t trace = kProgramTraceLevel;
+    ConverterRun run;
+    if (!StartConverterRun(trace, kMorvexTexts, argc, argv, &run)) return 0;
+
+    ImageOverview* overview = InitImageOverview(trace, kContextNumber, kPassThroughByte);
+    int32_t converted = 0;
+    for (const ImageOverview* node = run.files; node != nullptr; node = node->next)
+        converted += ConvertOneFile(trace, run, node->Name, overview);
+    FreeImageOverviewMem(trace, kContextNumber, kPassThroughByte, overview);
+
+    FinishConverterRun(trace, kMorvexTexts, &run, converted);
+    return 0;
+}
