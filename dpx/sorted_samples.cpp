@@ -73,3 +73,10 @@ void TraceSortedSampleList(int8_t trace, int8_t threshold, const SortedSampleLis
     }
     TraceWait(trace, threshold);
 }
+
+bool SampleAreaIsConsistent(const Bank& bank) {
+    const int32_t start = bank.StartSampleAddress;
+    const int32_t end = bank.EndSampleAddress;
+    if (start < 0 || end < start || end > kEmuImageSize || bank.TotalSampleSize != end - start) return false;
+    return bank.NumberOfSamples >= 0 && bank.NumberOfSamples <= kMaxSortedSamples;
+}

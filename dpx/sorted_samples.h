@@ -31,6 +31,11 @@ struct SortedSampleList {
 // with the smallest start (compared unsigned) above the previous entry's start and below
 // 500,000; of samples with equal starts the first in list order wins. When no sample is left,
 // the remaining entries keep sample number 0, start 0 and end 0.
+// True when the bank's sample area lies inside the Emulator II image (0 <= S <= E <= 485,887,
+// with TotalSampleSize = E - S) and its sample count fits the list. Both translations refuse a
+// bank that breaks this before touching any buffer.
+bool SampleAreaIsConsistent(const Bank& bank);
+
 void BuildSortedSampleList(int32_t numberOfSamples, const SampleOverview* samples, SortedSampleList* list);
 
 // The index of the first filled entry holding sampleNumber, or -1.

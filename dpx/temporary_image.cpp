@@ -15,20 +15,6 @@ constexpr int32_t kMakerNameOffset = 5128;
 constexpr char kMakerName[] = "Oberheim";
 constexpr int32_t kMakerNameLength = 8;
 
-StatusRecord OpenFailure(int32_t code, const char* path) {
-    uint32_t error = LastSystemError();
-    if (error == kSharingViolation)
-        return MakeStatus(code, 'E', "File %s is probably in use by another program. Error is %u.", path,
-                          error);
-    return MakeStatus(code, 'E', "Problem opening file %s. Error is %u.", path, error);
-}
-
-// Reads exactly count bytes; a read that fails or delivers fewer is a failure.
-bool ReadExactly(FileHandle file, uint8_t* buffer, uint32_t count) {
-    uint32_t delivered = 0;
-    return ReadFromFile(file, buffer, count, &delivered) && delivered == count;
-}
-
 // Checks size and identification of the open DPX file.
 StatusRecord CheckDpxFile(FileHandle file, const char* dpxPath, std::vector<uint8_t>& track) {
     uint32_t low = 0;
@@ -38,8 +24,9 @@ StatusRecord CheckDpxFile(FileHandle file, const char* dpxPath, std::vector<uint
                           LastSystemError());
     if (high != 0 || low != static_cast<uint32_t>(kDpxImageSize))
         return MakeStatus(11001, 'W', "%s is not a DPX file (wrong size)", dpxPath);
-    if (!ReadExactly(file, track.data(), kDpxTrackSize))
-        return MakeStatus(11003, 'E', "Problem reading file %s. Error is %u.", dpxPath, LastSystemError());
+    uint32_t error = 0;
+    if (!ReadExactly(file, track.data(), kDpxTrackSize, &error))
+        return MakeStatus(11003, 'E', "Problem reading file %s. Error is %u.", dpxPath, error);
     if (std::memcmp(&track[kMakerNameOffset], kMakerName, kMakerNameLength) != 0)
         return MakeStatus(11004, 'E', "File %s is not a DPX file (wrong ID)", dpxPath);
     return InitStatusRecord();
@@ -49,14 +36,14 @@ StatusRecord CheckDpxFile(FileHandle file, const char* dpxPath, std::vector<uint
 StatusRecord CopyDataSpace(FileHandle dpx, FileHandle temporary, const char* dpxPath,
                            const char* temporaryPath, std::vector<uint8_t>& track) {
     for (int32_t trackImage = 0; trackImage < kDpxTrackCount; ++trackImage) {
-        if (!ReadExactly(dpx, track.data(), kDpxTrackSize))
-            return MakeStatus(11007, 'E', "Problem reading file %s. Error is %u.", dpxPath,
-                              LastSystemError());
+        uint32_t error = 0;
+        if (!ReadExactly(dpx, track.data(), kDpxTrackSize, &error))
+            return MakeStatus(11007, 'E', "Problem reading file %s. Error is %u.", dpxPath, error);
         uint32_t written = 0;
         bool ok = WriteToFile(temporary, track.data(), kDpxTrackDataSize, &written);
         if (!ok || written != static_cast<uint32_t>(kDpxTrackDataSize))
             return MakeStatus(11008, 'E', "Problem writing file %s. Error is %u.", temporaryPath,
-                              LastSystemError());
+                              ok ? 0u : LastSystemError());
     }
     return InitStatusRecord();
 }
@@ -67,16 +54,16 @@ StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, const char*
     TraceEnter(trace, "CreateTemporaryImage");
     std::vector<uint8_t> track(kDpxTrackSize);
     FileHandle dpx;
-    if (!OpenForReadingUnshared(dpxPath, &dpx)) return OpenFailure(11002, dpxPath);
+    if (!OpenForReadingUnshared(dpxPath, &dpx)) return MakeOpenFailure(11002, dpxPath, LastSystemError());
     StatusRecord status = CheckDpxFile(dpx, dpxPath, track);
     CloseFile(dpx);
     if (status.code != 0) return status;
 
     // Opened again so that the copy starts at the first track.
-    if (!OpenForReadingUnshared(dpxPath, &dpx)) return OpenFailure(11005, dpxPath);
+    if (!OpenForReadingUnshared(dpxPath, &dpx)) return MakeOpenFailure(11005, dpxPath, LastSystemError());
     FileHandle temporary;
     if (!CreateForWritingUnshared(temporaryPath, &temporary)) {
-        status = OpenFailure(11006, temporaryPath);
+        status = MakeOpenFailure(11006, temporaryPath, LastSystemError());
         CloseFile(dpx);
         return status;
     }

@@ -26,10 +26,7 @@ int32_t CountVoices(const VoiceOverview* voice) {
 // The header counts and addresses that size the layout must agree with each other and with the
 // lists, so that the voice table and the sample data stay inside the data space.
 bool LayoutFits(const Bank& bank, int32_t sampleDataAddress) {
-    const int32_t start = bank.StartSampleAddress;
-    const int32_t end = bank.EndSampleAddress;
-    if (start < 0 || end < start || end > kEmuImageSize || bank.TotalSampleSize != end - start) return false;
-    if (bank.NumberOfSamples < 0 || bank.NumberOfSamples > kMaxSortedSamples) return false;
+    if (!SampleAreaIsConsistent(bank)) return false;
     if (bank.NumberOfVoices < 0 || bank.NumberOfVoices > kEmuTableSlots) return false;
     if (CountVoices(bank.Voices) != bank.NumberOfVoices) return false;
     return sampleDataAddress + PackedPointSpan(bank.TotalSampleSize) <= kDpxDataSpaceSize;

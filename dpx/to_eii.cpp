@@ -24,24 +24,6 @@ constexpr uint8_t kNoSequenceArea[] = {0x00, 0x00, 0x08};
 // Only the first ten sample bytes are traced.
 constexpr int32_t kTracedSampleBytes = 10;
 
-// Reads exactly count bytes. A read that ends early without a system error carries no error
-// number of its own: *error is then 0.
-bool ReadWhole(FileHandle file, uint8_t* buffer, uint32_t count, uint32_t* error) {
-    uint32_t delivered = 0;
-    const bool readOk = ReadFromFile(file, buffer, count, &delivered);
-    *error = readOk ? 0 : LastSystemError();
-    return readOk && delivered == count;
-}
-
-// The sample area must lie inside the image, with a size that agrees with its addresses, and
-// every sample must find room in the sorted list, or it would lose the reset at its start.
-bool SampleAreaFits(const Bank& bank) {
-    const int32_t start = bank.StartSampleAddress;
-    const int32_t end = bank.EndSampleAddress;
-    if (start < 0 || end < start || end > kEmuImageSize || bank.TotalSampleSize != end - start) return false;
-    return bank.NumberOfSamples >= 0 && bank.NumberOfSamples <= kMaxSortedSamples;
-}
-
 // The 512-byte file-system block: the sector after the five data sectors of track image 0.
 StatusRecord ReadFileSystemBlock(const char* dpxPath, uint8_t* block) {
     FileHandle file;
@@ -51,7 +33,7 @@ StatusRecord ReadFileSystemBlock(const char* dpxPath, uint8_t* block) {
     if (!MoveFilePosition(file, kDpxFileSystemOffset))
         status = MakeStatus(11010, 'E', "Problem positioning file read %s. Error is %u.", dpxPath,
                             LastSystemError());
-    else if (!ReadWhole(file, block, kDpxFileSystemSize, &error))
+    else if (!ReadExactly(file, block, kDpxFileSystemSize, &error))
         status = MakeStatus(11011, 'E', "Problem reading file %s. Error is %u.", dpxPath, error);
     CloseFile(file);
     return status;
@@ -64,7 +46,7 @@ StatusRecord ReadTemporaryImage(ImageOverview overview, uint8_t* dataSpace) {
         return MakeOpenFailure(11022, overview.Name, LastSystemError());
     StatusRecord status = InitStatusRecord();
     uint32_t error = 0;
-    if (!ReadWhole(file, dataSpace, kDpxDataSpaceSize, &error))
+    if (!ReadExactly(file, dataSpace, kDpxDataSpaceSize, &error))
         status = MakeStatus(11021, 'E', "Problem reading file %s. Error is %u.", overview.Name, error);
     CloseFile(file);
     return status;
@@ -124,7 +106,7 @@ StatusRecord TranslateDPXToEII(int8_t trace, const char* dpxPath, ImageOverview 
                                uint8_t* output) {
     TraceEnter(trace, "TranslateDPXToEII");
     std::memset(output, 0, kEmuImageSize);
-    if (!SampleAreaFits(*bank)) return MakeStatus(kInconsistencyCode, 'F', "Inconsistency error.");
+    if (!SampleAreaIsConsistent(*bank)) return MakeStatus(kInconsistencyCode, 'F', "Inconsistency error.");
 
     uint8_t block[kDpxFileSystemSize];
     StatusRecord status = ReadFileSystemBlock(dpxPath, block);

@@ -15,16 +15,6 @@ constexpr int32_t kFirstHeaderCheckCode = 567;
 constexpr int32_t kLastHeaderCheckCode = 572;
 constexpr int32_t kHeaderCheckResultOffset = 507;
 
-// The refusal of an open: the sharing violation names the other program, anything else the
-// plain problem.
-StatusRecord OpenFailure(int32_t code, const char* path) {
-    uint32_t error = LastSystemError();
-    if (error == kSharingViolation)
-        return MakeStatus(code, 'E', "File %s is probably in use by another program. Error is %u.", path,
-                          error);
-    return MakeStatus(code, 'E', "Problem opening file %s. Error is %u.", path, error);
-}
-
 }  // namespace
 
 StatusRecord CheckFileNameLength(const char* name) {
@@ -36,7 +26,8 @@ StatusRecord CheckFileNameLength(const char* name) {
 StatusRecord GetImageIndex(int8_t trace, ImageOverview overview, ImageIndex* index) {
     TraceEnter(trace, "GetImageIndex");
     FileHandle file;
-    if (!OpenForReadingUnshared(overview.Path, &file)) return OpenFailure(566, overview.Path);
+    if (!OpenForReadingUnshared(overview.Path, &file))
+        return MakeOpenFailure(566, overview.Path, LastSystemError());
     uint32_t low = 0;
     uint32_t high = 0;
     if (!QueryFileSize(file, &low, &high)) {

@@ -33,3 +33,12 @@ bool DeleteNamedFile(const char* path);
 
 // The error number of the last failing system call made through this layer.
 uint32_t LastSystemError();
+
+// Reads exactly count bytes. A read that ends early without a system error has no error number
+// of its own: *error is then 0, as it is on success.
+inline bool ReadExactly(FileHandle file, void* buffer, uint32_t count, uint32_t* error) {
+    uint32_t delivered = 0;
+    const bool readOk = ReadFromFile(file, buffer, count, &delivered);
+    *error = readOk ? 0 : LastSystemError();
+    return readOk && delivered == count;
+}
