@@ -47,10 +47,8 @@ StatusRecord ReadDisk(int8_t trace, FloppyDriver& driver, const char* drive, std
     std::array<uint8_t, kTrackBytes> track{};
     for (int32_t cylinder = 0; cylinder < kCylinders; ++cylinder) {
         for (int32_t head = 0; head < kHeads; ++head) {
-            ShowTrackProgress(cylinder, head);
-            status = SeekFloppy(trace, driver, handle, head, cylinder);
+            status = MoveToTrack(trace, driver, handle, cylinder, head, "Reading");
             if (status.code != 0) return status;
-            TraceLine(trace, kTraceCalls, "Reading track %d %d\n", head, cylinder);
             uint32_t transferred = 0;
             status = ReadTrack(trace, driver, handle, head, cylinder, track.data(), &transferred);
             if (status.code != 0) return status;

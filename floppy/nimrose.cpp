@@ -33,10 +33,8 @@ StatusRecord FormatDisk(int8_t trace, FloppyDriver& driver, const char* drive) {
     StartProgress();
     for (int32_t cylinder = 0; cylinder < kCylinders; ++cylinder) {
         for (int32_t head = 0; head < kHeads; ++head) {
-            ShowTrackProgress(cylinder, head);
-            status = SeekFloppy(trace, driver, handle, head, cylinder);
+            status = MoveToTrack(trace, driver, handle, cylinder, head, "Formatting");
             if (status.code != 0) return status;
-            TraceLine(trace, kTraceCalls, "Formatting track %d %d\n", head, cylinder);
             status = FormatTrack(trace, driver, handle, head, cylinder);
             if (status.code != 0) return status;
         }

@@ -48,10 +48,8 @@ StatusRecord WriteDisk(int8_t trace, FloppyDriver& driver, const char* drive, co
     StartProgress();
     for (int32_t cylinder = 0; cylinder < kCylinders; ++cylinder) {
         for (int32_t head = 0; head < kHeads; ++head) {
-            ShowTrackProgress(cylinder, head);
-            status = SeekFloppy(trace, driver, handle, head, cylinder);
+            status = MoveToTrack(trace, driver, handle, cylinder, head, "Writing");
             if (status.code != 0) return status;
-            TraceLine(trace, kTraceCalls, "Writing track %d %d\n", head, cylinder);
             uint32_t transferred = 0;
             status = WriteTrack(trace, driver, handle, head, cylinder, image + TrackOffset(cylinder, head),
                                 &transferred);

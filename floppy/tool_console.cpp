@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/trace.h"
 #include "floppy/access.h"
 #include "platform/console.h"
 
@@ -36,6 +37,14 @@ void ShowTrackProgress(int32_t cylinder, int32_t head) {
     if (head != 0 || cylinder % 2 != 0) return;
     std::putchar('|');
     std::fflush(stdout);
+}
+
+StatusRecord MoveToTrack(int8_t trace, FloppyDriver& driver, FloppyHandle handle, int32_t cylinder, int32_t head,
+                         const char* activity) {
+    ShowTrackProgress(cylinder, head);
+    StatusRecord status = SeekFloppy(trace, driver, handle, head, cylinder);
+    if (status.code == 0) TraceLine(trace, kTraceCalls, "%s track %d %d\n", activity, head, cylinder);
+    return status;
 }
 
 void EndProgress() {

@@ -17,6 +17,10 @@ void ShowUsage(const char* const* lines, int32_t count);
 void StartProgress();
 // One "|" before every even-numbered cylinder, shown as its first track (head 0) begins.
 void ShowTrackProgress(int32_t cylinder, int32_t head);
+// The start of every track's work: the progress bar, the seek, and the trace line
+// "<activity> track <head> <cylinder>" (activity is "Reading", "Writing" or "Formatting").
+StatusRecord MoveToTrack(int8_t trace, FloppyDriver& driver, FloppyHandle handle, int32_t cylinder, int32_t head,
+                         const char* activity);
 // "|||\n\n": the bar is then as wide as the ruler.
 void EndProgress();
 
