@@ -83,25 +83,29 @@ TEST(VeltraBank, BatchGoesOnAfterARejectedBank) {
         {"BADVOICE.EII",
          "Processing file BADVOICE.EII...\nERROR: EII Bank is corrupt (Voice=3, Reason=21). (802)\n"},
         {"GOOD.EII", "Processing file GOOD.EII...\n...DPX file GOOD.DPX has been created.\n"},
+        {"SECOND.EII", "Processing file SECOND.EII...\n...DPX file SECOND.DPX has been created.\n"},
         {"NOTES.TXT", "WARNING: NOTES.TXT is not an EII file and has been ignored. RC 17. (800)\n"},
     };
     TempFolder folder;
     BadSampleBank().WriteTo(folder.File("BADSAMPLE.EII"));
     BadVoiceBank().WriteTo(folder.File("BADVOICE.EII"));
     GoodBank().WriteTo(folder.File("GOOD.EII"));
+    EmuImageBuilder second = GoodBank();
+    second.Name("SECOND");
+    second.WriteTo(folder.File("SECOND.EII"));
     WriteTextFile(folder.File("NOTES.TXT"), "not a bank\n");
 
     std::vector<std::string> order = ListingOrder(folder);
     ASSERT_EQ(order.size(), linesOfFile.size());
     std::string expected = kVeltraBanner;
     for (const std::string& name : order) expected += linesOfFile.at(name);
-    expected += VeltraSummary(1);
+    expected += VeltraSummary(2);
 
     ProgramRun run = RunProgram("veltra", {"B"}, folder.path().string());
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, expected);
-    EXPECT_EQ(FilesIn(folder),
-              (std::set<std::string>{"BADSAMPLE.EII", "BADVOICE.EII", "GOOD.EII", "GOOD.DPX", "NOTES.TXT"}));
+    EXPECT_EQ(FilesIn(folder), (std::set<std::string>{"BADSAMPLE.EII", "BADVOICE.EII", "GOOD.EII", "GOOD.DPX",
+                                                      "SECOND.EII", "SECOND.DPX", "NOTES.TXT"}));
 }
 
 }  // namespace
