@@ -1,5 +1,7 @@
 #include "dpx/companding.h"
 
+#include <cstddef>
+
 #include "common/trace.h"
 
 namespace {
@@ -44,9 +46,68 @@ constexpr CompandingSteps kCompandingSteps = {
 };
 // clang-format on
 
-int64_t Distance(int64_t a, int64_t b) {
-    return a > b ? a - b : b - a;
+// The distinct steps in ascending order, each with the highest code that holds it: codes 0 and
+// 128 share the zero step, which the encoder codes as 128.
+struct StepsInOrder {
+    std::array<int32_t, kCompandingCodes> steps;
+    std::array<uint8_t, kCompandingCodes> codes;
+    int32_t count;
+};
+
+constexpr StepsInOrder SortSteps(const CompandingSteps& table) {
+    // Codes ordered by step; the insertion keeps equal steps in ascending code order.
+    std::array<int32_t, kCompandingCodes> byStep{};
+    for (int32_t i = 0; i < kCompandingCodes; ++i) {
+        int32_t at = i;
+        while (at > 0 && table[byStep[at - 1]] > table[i]) {
+            byStep[at] = byStep[at - 1];
+            --at;
+        }
+        byStep[at] = i;
+    }
+    StepsInOrder order{};
+    for (int32_t code : byStep) {
+        if (order.count > 0 && order.steps[order.count - 1] == table[code]) {
+            order.codes[order.count - 1] = static_cast<uint8_t>(code);
+        } else {
+            order.steps[order.count] = table[code];
+            order.codes[order.count] = static_cast<uint8_t>(code);
+            ++order.count;
+        }
+    }
+    return order;
 }
+
+constexpr StepsInOrder kStepsInOrder = SortSteps(kCompandingSteps);
+constexpr int32_t kLowestStep = kStepsInOrder.steps[0];
+constexpr int32_t kHighestStep = kStepsInOrder.steps[kStepsInOrder.count - 1];
+static_assert(kStepsInOrder.count == kCompandingCodes - 1, "only the zero step is held by two codes");
+static_assert(kLowestStep == -14054 && kStepsInOrder.codes[0] == 255, "the smallest step is code 255");
+static_assert(kHighestStep == 14054 && kStepsInOrder.codes[kCompandingCodes - 2] == 127,
+              "the largest step is code 127");
+
+// The code chosen for every change from the smallest to the largest step (the change being the
+// wanted change plus the leak): the nearest step, and of two steps at the same distance the one
+// with the higher code. Beyond the ends the smallest or the largest step is the nearest.
+using ChoiceTable = std::array<uint8_t, kHighestStep - kLowestStep + 1>;
+
+constexpr ChoiceTable BuildChoiceTable(const StepsInOrder& order) {
+    ChoiceTable choices{};
+    // A change only moves up through the steps, so the nearest one never moves down.
+    int32_t nearest = 0;
+    for (int32_t change = kLowestStep; change <= kHighestStep; ++change) {
+        while (nearest + 1 < order.count) {
+            const int32_t below = change - order.steps[nearest];
+            const int32_t above = order.steps[nearest + 1] - change;
+            if (above > below || (above == below && order.codes[nearest + 1] < order.codes[nearest])) break;
+            ++nearest;
+        }
+        choices[change - kLowestStep] = order.codes[nearest];
+    }
+    return choices;
+}
+
+constexpr ChoiceTable kChoiceTable = BuildChoiceTable(kStepsInOrder);
 
 }  // namespace
 
@@ -72,14 +133,33 @@ int32_t DecodeCompandedSample(int8_t trace, int32_t prev, int32_t code) {
 }
 
 int32_t EncodeCompandedSample(int8_t, int32_t prev, int32_t wantedChange, EncodedSample* output) {
+    const int32_t leak = prev / kCompandingLeakDivisor;
+    // |wantedChange - (step - leak)| = |wantedChange + leak - step|: the distances to all the
+    // steps, and so the choice, depend on that sum alone. 64 bits, so that no sum overflows.
+    const int64_t change = static_cast<int64_t>(wantedChange) + leak;
+    int32_t chosen;
+    if (change <= kLowestStep)
+        chosen = kStepsInOrder.codes[0];
+    else if (change >= kHighestStep)
+        chosen = kStepsInOrder.codes[kStepsInOrder.count - 1];
+    else
+        chosen = kChoiceTable[static_cast<size_t>(change - kLowestStep)];
+    output->code = chosen;
+    output->step = kCompandingSteps[chosen] - leak;
+    return chosen;
+}
+
+int32_t EncodeCompandedSampleByScan(int8_t, int32_t prev, int32_t wantedChange, EncodedSample* output) {
     int32_t leak = prev / kCompandingLeakDivisor;
     // The scan keeps the last code at the smallest distance. Starting from an unbounded best
     // gives the same code as starting from 65,535 whenever some code lies within 65,535, and
-    // the nearest code otherwise.
+    // the nearest code otherwise. Distances in 64 bits, so that no wanted change overflows them.
+    const int32_t* steps = CompandingTable.data();
     int64_t best = INT64_MAX;
     int32_t chosen = 0;
     for (int32_t code = 0; code < kCompandingCodes; ++code) {
-        int64_t distance = Distance(wantedChange, static_cast<int64_t>(CompandingTable[code]) - leak);
+        const int64_t difference = static_cast<int64_t>(wantedChange) - (steps[code] - leak);
+        const int64_t distance = difference < 0 ? -difference : difference;
         if (distance <= best) {
             chosen = code;
             best = distance;

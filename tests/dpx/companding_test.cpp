@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/trace.h"
 #include "tests/support/console_capture.h"
@@ -123,12 +124,19 @@ TEST(EncodeCompandedSampleTest, PicksTheNearestStepAndTheHigherCodeOnATie) {
         {"the smallest wanted change", 0, INT32_MIN, 255, -14054},
         {"from the top, far below", 32767, -100000, 255, -14054 - 642},
     };
-    for (const Case& c : cases) {
-        EncodedSample output{-1, -1};
-        int32_t code = EncodeCompandedSample(0, c.prev, c.wanted, &output);
-        EXPECT_EQ(code, c.code) << c.what;
-        EXPECT_EQ(output.code, c.code) << c.what;
-        EXPECT_EQ(output.step, c.step) << c.what;
+    struct Encoder {
+        const char* name;
+        int32_t (*encode)(int8_t, int32_t, int32_t, EncodedSample*);
+    };
+    const Encoder encoders[] = {{"table", EncodeCompandedSample}, {"scan", EncodeCompandedSampleByScan}};
+    for (const Encoder& encoder : encoders) {
+        for (const Case& c : cases) {
+            EncodedSample output{-1, -1};
+            int32_t code = encoder.encode(0, c.prev, c.wanted, &output);
+            EXPECT_EQ(code, c.code) << encoder.name << ": " << c.what;
+            EXPECT_EQ(output.code, c.code) << encoder.name << ": " << c.what;
+            EXPECT_EQ(output.step, c.step) << encoder.name << ": " << c.what;
+        }
     }
 }
 
@@ -149,4 +157,82 @@ TEST(EncodeCompandedSampleTest, EveryStepEncodesToItsOwnCodeAndDecodesBack) {
                 << "prev " << prev << " code " << code;
         }
     }
+}
+
+TEST(EncodeCompandedSampleTest, AgreesWithTheScanForEveryChangeAndLeak) {
+    InitCompandingTable();
+    // The choice depends on the wanted change plus the leak: every such sum from -200,000 to
+    // 200,000 (far beyond both ends of the steps), and the extreme wanted changes, from running
+    // values with no leak, small and large leaks of both signs, and the largest leaks there are.
+    struct Case {
+        const char* what;
+        int32_t prev;
+    };
+    const Case cases[] = {
+        {"silence", 0},
+        {"leak 1", 51},
+        {"leak -1", -51},
+        {"top of 16 bits (leak 642)", 32767},
+        {"bottom of 16 bits (leak -642)", -32768},
+        {"largest running value", INT32_MAX},
+        {"smallest running value", INT32_MIN},
+    };
+    constexpr int64_t kWidestChange = 200000;
+    constexpr int64_t kExtremeWanted = 1000;
+    for (const Case& c : cases) {
+        const int64_t leak = c.prev / 51;
+        std::vector<int64_t> wanted;
+        for (int64_t change = -kWidestChange; change <= kWidestChange; ++change)
+            wanted.push_back(change - leak);
+        for (int64_t i = 0; i < kExtremeWanted; ++i) {
+            wanted.push_back(static_cast<int64_t>(INT32_MIN) + i);
+            wanted.push_back(static_cast<int64_t>(INT32_MAX) - i);
+        }
+        int64_t differences = 0;
+        std::string first;
+        for (int64_t w : wanted) {
+            const int32_t wantedChange = static_cast<int32_t>(w);
+            EncodedSample fast{-1, -1};
+            EncodedSample scanned{-2, -2};
+            const int32_t fastCode = EncodeCompandedSample(0, c.prev, wantedChange, &fast);
+            const int32_t scannedCode = EncodeCompandedSampleByScan(0, c.prev, wantedChange, &scanned);
+            if (fastCode != scannedCode || fast.code != scanned.code || fast.step != scanned.step ||
+                fast.code != fastCode) {
+                if (differences++ == 0)
+                    first = "wanted " + std::to_string(wantedChange) + ": code " + std::to_string(fastCode) +
+                            " step " + std::to_string(fast.step) + ", scan code " +
+                            std::to_string(scannedCode) + " step " + std::to_string(scanned.step);
+            }
+        }
+        EXPECT_EQ(differences, 0) << c.what << "; first " << first;
+    }
+}
+
+TEST(EncodeCompandedSampleTest, ChoosesFromTheFixedStepsWithoutTheTable) {
+    // The choices and steps are built into the program from the fixed steps, not read from
+    // CompandingTable, so encoding needs no InitCompandingTable: with the table cleared the codes
+    // and steps stay the same.
+    struct Case {
+        const char* what;
+        int32_t prev;
+        int32_t wanted;
+        int32_t code;
+        int32_t step;
+    };
+    const Case cases[] = {
+        {"no change", 0, 0, 128, 0},
+        {"tie between codes 12 and 13", 0, 43, 13, 44},
+        {"leak 100", 5100, -100, 128, -100},
+        {"largest step less the leak", 5100, 14054, 127, 13954},
+        {"smallest step less the leak", -5100, -14054, 255, -13954},
+        {"upper half, leak 19", 1000, -1000, 194, -998},
+    };
+    CompandingTable.fill(0);
+    for (const Case& c : cases) {
+        EncodedSample output{-1, -1};
+        EXPECT_EQ(EncodeCompandedSample(0, c.prev, c.wanted, &output), c.code) << c.what;
+        EXPECT_EQ(output.code, c.code) << c.what;
+        EXPECT_EQ(output.step, c.step) << c.what;
+    }
+    InitCompandingTable();
 }
