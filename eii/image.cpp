@@ -15,6 +15,16 @@ constexpr int32_t kFirstHeaderCheckCode = 567;
 constexpr int32_t kLastHeaderCheckCode = 572;
 constexpr int32_t kHeaderCheckResultOffset = 507;
 
+// True when the open file ends before the range does, so that a read of the range stops early at
+// the end of the file. A size that cannot be read counts as a file that holds the range.
+bool RangeRunsPastEnd(FileHandle file, int32_t first, uint32_t wanted) {
+    uint32_t low = 0;
+    uint32_t high = 0;
+    if (!QueryFileSize(file, &low, &high)) return false;
+    const uint64_t size = (static_cast<uint64_t>(high) << 32) | low;
+    return static_cast<uint64_t>(first) + wanted > size;
+}
+
 }  // namespace
 
 StatusRecord CheckFileNameLength(const char* name) {
@@ -125,9 +135,13 @@ StatusRecord ReadImageData(int8_t trace, ImageOverview overview, int32_t first, 
     bool readOk = wanted == 0 || ReadFromFile(file, buffer, wanted, &delivered);
     TraceLine(trace, kTraceDetails, "just read %d bytes -- returncode = %d -- lasterror = %d\n",
               static_cast<int32_t>(delivered), readOk ? 1 : 0, static_cast<int32_t>(LastSystemError()));
-    if (!readOk) {
-        StatusRecord status =
-            MakeStatus(11, 'E', "Problem reading file %s. Error is %u.", overview.Path, LastSystemError());
+    // A read that stops early inside the file has failed as surely as one that reports it: the
+    // bytes it left out would otherwise pass for the file's contents. Such a read carries no error
+    // number of its own. Stopping at the end of the file is no failure.
+    const bool endedInside = readOk && delivered < wanted && !RangeRunsPastEnd(file, first, wanted);
+    if (!readOk || endedInside) {
+        StatusRecord status = MakeStatus(11, 'E', "Problem reading file %s. Error is %u.", overview.Path,
+                                         readOk ? 0u : LastSystemError());
         CloseFile(file);
         return status;
     }

@@ -10,6 +10,7 @@
 #include "floppy/sectors.h"
 #include "floppy/tool_console.h"
 #include "platform/console.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -30,15 +31,15 @@ StatusRecord OutputNotWritten() {
     return MakeStatus(13, 'E', "Output file can not be written.");
 }
 
-// Appends one track and pushes it out of the stream's buffer, so that a disk that is full shows at
-// the track where it happens.
-bool AppendTrack(std::FILE* file, const uint8_t* track) {
-    return std::fwrite(track, 1, kTrackBytes, file) == static_cast<size_t>(kTrackBytes) &&
-           std::fflush(file) == 0;
+// Appends one track. Each track goes to the file as it is read, so that a disk that is full shows
+// at the track where it happens: the write fails or takes fewer bytes.
+bool AppendTrack(FileHandle file, const uint8_t* track) {
+    uint32_t written = 0;
+    return WriteToFile(file, track, kTrackBytes, &written) && written == static_cast<uint32_t>(kTrackBytes);
 }
 
 // Reads the 160 tracks in image order and appends each to the file, showing the progress bar.
-StatusRecord ReadDisk(int8_t trace, FloppyDriver& driver, const char* drive, std::FILE* file) {
+StatusRecord ReadDisk(int8_t trace, FloppyDriver& driver, const char* drive, FileHandle file) {
     FloppyHandle handle;
     StatusRecord status = PrepareDrive(trace, driver, drive, &handle);
     if (status.code != 0) return status;
@@ -73,15 +74,14 @@ int RunBreska(int argc, const char* const* argv, FloppyDriver& driver) {
     const char* fileName = argv[2];
     std::printf("Reading OBERHEIM DPX Disk in drive %s to file %s...\n", drive, fileName);
 
-    std::FILE* file = std::fopen(fileName, "wb");
-    if (file == nullptr) {
+    FileHandle file;
+    if (!CreateForWritingUnshared(fileName, &file)) {
         ReportFloppyStatus(MakeStatus(9, 'E', "Output file can not be opened."));
         return 0;
     }
-    StatusRecord status = ReadDisk(trace, driver, drive, file);
+    const StatusRecord status = ReadDisk(trace, driver, drive, file);
     // Whatever happened, the tracks read so far stay in the file.
-    const bool closed = std::fclose(file) == 0;
-    if (status.code == 0 && !closed) status = OutputNotWritten();
+    CloseFile(file);
     if (status.code != 0) {
         ReportFloppyStatus(status);
         return 0;

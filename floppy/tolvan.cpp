@@ -10,6 +10,7 @@
 #include "floppy/sectors.h"
 #include "floppy/tool_console.h"
 #include "platform/console.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -29,12 +30,15 @@ constexpr int32_t kUsageLineCount = sizeof kUsageLines / sizeof kUsageLines[0];
 // Reads the first 901,120 bytes of the input file; anything after them is ignored. A shorter file is
 // refused here, before the disk is touched, so that it never ends up half overwritten.
 StatusRecord LoadImage(const char* fileName, std::vector<uint8_t>* image) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) return MakeStatus(9, 'E', "Input file %s can not be opened.", fileName);
+    FileHandle file;
+    if (!OpenForReadingUnshared(fileName, &file))
+        return MakeStatus(9, 'E', "Input file %s can not be opened.", fileName);
     image->assign(kDiskBytes, 0);
-    const size_t got = std::fread(image->data(), 1, image->size(), file);
-    std::fclose(file);
-    if (got < image->size())
+    // A read that fails counts as one that ends early: the image is not there in full.
+    uint32_t error = 0;
+    const bool complete = ReadExactly(file, image->data(), kDiskBytes, &error);
+    CloseFile(file);
+    if (!complete)
         return MakeStatus(12, 'E', "Inputfile has wrong size - it's probably not an Oberheim DPX diskimage.");
     return InitStatusRecord();
 }

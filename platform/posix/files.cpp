@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/fault_injection.h"
 #include "platform/posix/last_error.h"
 
 namespace {
@@ -30,6 +31,7 @@ bool LockExclusively(int descriptor) {
 }  // namespace
 
 bool OpenForReadingUnshared(const char* path, FileHandle* file) {
+    if (!PassesInjectedFaults(PlatformCall::kOpenForReading)) return false;
     int descriptor = open(path, O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) {
         RecordErrno();
@@ -48,6 +50,7 @@ bool OpenForReadingUnshared(const char* path, FileHandle* file) {
 }
 
 bool CreateForWritingUnshared(const char* path, FileHandle* file) {
+    if (!PassesInjectedFaults(PlatformCall::kCreateForWriting)) return false;
     // Open without truncating first, so that a file another program holds is not emptied
     // before the lock is refused.
     int descriptor = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
@@ -56,7 +59,11 @@ bool CreateForWritingUnshared(const char* path, FileHandle* file) {
         return false;
     }
     if (!LockExclusively(descriptor)) return false;
-    if (ftruncate(descriptor, 0) != 0) {
+    // Only a regular file is emptied; a device (a disk that is full, the null device) is written
+    // as it is, as opening with truncation would do.
+    struct stat information {};
+    const bool regular = fstat(descriptor, &information) == 0 && S_ISREG(information.st_mode);
+    if (regular && ftruncate(descriptor, 0) != 0) {
         RecordErrno();
         close(descriptor);
         return false;
@@ -66,6 +73,7 @@ bool CreateForWritingUnshared(const char* path, FileHandle* file) {
 }
 
 bool QueryFileSize(FileHandle file, uint32_t* low, uint32_t* high) {
+    if (!PassesInjectedFaults(PlatformCall::kQueryFileSize)) return false;
     struct stat information {};
     if (fstat(Descriptor(file), &information) != 0) {
         RecordErrno();
@@ -78,6 +86,7 @@ bool QueryFileSize(FileHandle file, uint32_t* low, uint32_t* high) {
 }
 
 bool MoveFilePosition(FileHandle file, int32_t offset) {
+    if (!PassesInjectedFaults(PlatformCall::kMoveFilePosition)) return false;
     if (lseek(Descriptor(file), offset, SEEK_CUR) < 0) {
         RecordErrno();
         return false;
@@ -86,6 +95,8 @@ bool MoveFilePosition(FileHandle file, int32_t offset) {
 }
 
 bool ReadFromFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+    *done = 0;
+    if (!PassesInjectedFaults(PlatformCall::kReadFromFile, &count)) return false;
     uint32_t total = 0;
     auto* bytes = static_cast<unsigned char*>(buffer);
     while (total < count) {
@@ -104,6 +115,8 @@ bool ReadFromFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done)
 }
 
 bool WriteToFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+    *done = 0;
+    if (!PassesInjectedFaults(PlatformCall::kWriteToFile, &count)) return false;
     uint32_t total = 0;
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     while (total < count) {
@@ -135,6 +148,7 @@ bool PathAttributesReadable(const char* path) {
 }
 
 bool DeleteNamedFile(const char* path) {
+    if (!PassesInjectedFaults(PlatformCall::kDeleteFile)) return false;
     if (unlink(path) != 0) {
         RecordErrno();
         return false;

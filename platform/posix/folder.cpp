@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/fault_injection.h"
 #include "platform/posix/last_error.h"
 
 namespace {
@@ -41,6 +42,7 @@ bool Deliver(DIR* folder, FolderEntry* entry) {
 }  // namespace
 
 bool StartFolderListing(FolderListing* listing, FolderEntry* first) {
+    if (!PassesInjectedFaults(PlatformCall::kStartFolderListing)) return false;
     DIR* folder = opendir(".");
     if (folder == nullptr) {
         RecordErrno();
@@ -55,6 +57,7 @@ bool StartFolderListing(FolderListing* listing, FolderEntry* first) {
 }
 
 bool NextFolderEntry(FolderListing* listing, FolderEntry* entry) {
+    if (!PassesInjectedFaults(PlatformCall::kNextFolderEntry)) return false;
     return Deliver(static_cast<DIR*>(listing->handle), entry);
 }
 

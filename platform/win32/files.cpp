@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/fault_injection.h"
 #include "platform/win32/last_error.h"
 
 namespace {
@@ -24,14 +25,17 @@ bool Open(const char* path, DWORD access, DWORD disposition, FileHandle* file) {
 }  // namespace
 
 bool OpenForReadingUnshared(const char* path, FileHandle* file) {
+    if (!PassesInjectedFaults(PlatformCall::kOpenForReading)) return false;
     return Open(path, GENERIC_READ, OPEN_EXISTING, file);
 }
 
 bool CreateForWritingUnshared(const char* path, FileHandle* file) {
+    if (!PassesInjectedFaults(PlatformCall::kCreateForWriting)) return false;
     return Open(path, GENERIC_WRITE, CREATE_ALWAYS, file);
 }
 
 bool QueryFileSize(FileHandle file, uint32_t* low, uint32_t* high) {
+    if (!PassesInjectedFaults(PlatformCall::kQueryFileSize)) return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(Native(file), &size)) {
         RecordLastError();
@@ -43,6 +47,7 @@ bool QueryFileSize(FileHandle file, uint32_t* low, uint32_t* high) {
 }
 
 bool MoveFilePosition(FileHandle file, int32_t offset) {
+    if (!PassesInjectedFaults(PlatformCall::kMoveFilePosition)) return false;
     SetLastError(NO_ERROR);
     DWORD result = SetFilePointer(Native(file), offset, nullptr, FILE_CURRENT);
     if (result == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
@@ -53,6 +58,8 @@ bool MoveFilePosition(FileHandle file, int32_t offset) {
 }
 
 bool ReadFromFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+    *done = 0;
+    if (!PassesInjectedFaults(PlatformCall::kReadFromFile, &count)) return false;
     DWORD got = 0;
     BOOL ok = ReadFile(Native(file), buffer, count, &got, nullptr);
     *done = got;
@@ -64,6 +71,8 @@ bool ReadFromFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done)
 }
 
 bool WriteToFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+    *done = 0;
+    if (!PassesInjectedFaults(PlatformCall::kWriteToFile, &count)) return false;
     DWORD put = 0;
     BOOL ok = WriteFile(Native(file), buffer, count, &put, nullptr);
     *done = put;
@@ -87,6 +96,7 @@ bool PathAttributesReadable(const char* path) {
 }
 
 bool DeleteNamedFile(const char* path) {
+    if (!PassesInjectedFaults(PlatformCall::kDeleteFile)) return false;
     if (!DeleteFileA(path)) {
         RecordLastError();
         return false;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/fault_injection.h"
 #include "platform/win32/last_error.h"
 
 namespace {
@@ -16,6 +17,7 @@ void Deliver(const WIN32_FIND_DATAA& found, FolderEntry* entry) {
 }  // namespace
 
 bool StartFolderListing(FolderListing* listing, FolderEntry* first) {
+    if (!PassesInjectedFaults(PlatformCall::kStartFolderListing)) return false;
     WIN32_FIND_DATAA found;
     HANDLE handle = FindFirstFileA("*", &found);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -28,6 +30,7 @@ bool StartFolderListing(FolderListing* listing, FolderEntry* first) {
 }
 
 bool NextFolderEntry(FolderListing* listing, FolderEntry* entry) {
+    if (!PassesInjectedFaults(PlatformCall::kNextFolderEntry)) return false;
     WIN32_FIND_DATAA found;
     if (!FindNextFileA(static_cast<HANDLE>(listing->handle), &found)) {
         if (GetLastError() != ERROR_NO_MORE_FILES) RecordLastError();

@@ -1,0 +1,229 @@
+// MORVEX through failing file calls: a batch of two DPX images of a good bank in which a call
+// fails while the first is processed. The failure is reported with its code and message, the
+// first file leaves neither an EII image nor the temporary image behind, nothing stays allocated
+// (the sanitizer build checks for leaks), and the second image still converts exactly as it does
+// without a fault.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "convert/morvex.h"
+#include "convert/veltra.h"
+#include "tests/faults/fault_test_support.h"
+#include "tests/programs/program_texts.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using MorvexFaultTest = FaultTest;
+
+const std::string kProcessing = "Processing file {in}...\n";
+const std::string kCreated = "...EII file {out} has been created.\n";
+
+// The DPX image of the good bank, made by VELTRA, and the EII image MORVEX makes of it when
+// nothing fails.
+struct Reference {
+    std::vector<uint8_t> dpx;
+    std::vector<uint8_t> eii;
+};
+
+Reference MakeReference() {
+    TempFolder folder;
+    folder.Enter();
+    WriteWholeFile("BANK.EII", GoodBankImage());
+    RunConverter(RunVeltra, {"S", "BANK.EII"});
+    Reference reference;
+    reference.dpx = ReadWholeFile("BANK.DPX");
+    RunConverter(RunMorvex, {"S", "BANK.DPX", "BACK.EII"});
+    reference.eii = ReadWholeFile("BACK.EII");
+    return reference;
+}
+
+std::string EiiName(const std::string& dpxName) {
+    return dpxName.substr(0, dpxName.size() - 4) + ".EII";
+}
+
+}  // namespace
+
+TEST_F(MorvexFaultTest, AFailingCallSkipsTheFileAndTheBatchGoesOn) {
+    // The calls one DPX image makes, in order. The temporary image: the DPX file is opened
+    // (open 1), its size asked (size 1) and its first track read (read 1) for the identification;
+    // it is opened again (open 2), the temporary image is created (create 1) and the 160 tracks
+    // are copied (reads 2..161, writes 1..160). The temporary image is recognised: opened for its
+    // size (open 3, size 2), its bank header (open 4, move 1, read 162) and parameter area (open 5,
+    // move 2, read 163) read; the whole bank is read (open 6, move 3, read 164). The translation
+    // reads the DPX file-system block (open 7, move 4, read 165) and the whole temporary image
+    // (open 8, read 166). The EII image is created (create 2) and written (write 161); the
+    // temporary image is deleted (delete 1; delete 2 when a failed write removed the EII image).
+    struct Case {
+        const char* what;
+        FaultPlan fault;
+        std::string report;  // what the first file prints
+        bool firstConverted;
+    };
+    const Case cases[] = {
+        {"DPX file cannot be opened",
+         {PlatformCall::kOpenForReading, 1, 2},
+         "ERROR: Problem opening file {in}. Error is 2. (11002)\n",
+         false},
+        {"DPX file held by another program",
+         {PlatformCall::kOpenForReading, 1, 32},
+         "ERROR: File {in} is probably in use by another program. Error is 32. (11002)\n",
+         false},
+        {"DPX size query fails",
+         {PlatformCall::kQueryFileSize, 1, 5},
+         "ERROR: Problem reading size of file {in}. Error is 5. (11000)\n",
+         false},
+        {"identification read fails",
+         {PlatformCall::kReadFromFile, 1, 23},
+         "ERROR: Problem reading file {in}. Error is 23. (11003)\n",
+         false},
+        {"identification read ends early",
+         {PlatformCall::kShortRead, 1, 0},
+         "ERROR: Problem reading file {in}. Error is 0. (11003)\n",
+         false},
+        {"DPX file cannot be opened again",
+         {PlatformCall::kOpenForReading, 2, 5},
+         "ERROR: Problem opening file {in}. Error is 5. (11005)\n",
+         false},
+        {"temporary image cannot be created",
+         {PlatformCall::kCreateForWriting, 1, 5},
+         "ERROR: Problem opening file _MORVEXTMP_.IMG. Error is 5. (11006)\n",
+         false},
+        {"temporary image held by another program",
+         {PlatformCall::kCreateForWriting, 1, 32},
+         "ERROR: File _MORVEXTMP_.IMG is probably in use by another program. Error is 32. (11006)\n",
+         false},
+        {"first track copy read fails",
+         {PlatformCall::kReadFromFile, 2, 23},
+         "ERROR: Problem reading file {in}. Error is 23. (11007)\n",
+         false},
+        {"track copy read ends early half way",
+         {PlatformCall::kShortRead, 81, 0},
+         "ERROR: Problem reading file {in}. Error is 0. (11007)\n",
+         false},
+        {"last track copy read fails",
+         {PlatformCall::kReadFromFile, 161, 30},
+         "ERROR: Problem reading file {in}. Error is 30. (11007)\n",
+         false},
+        {"first track copy write fails",
+         {PlatformCall::kWriteToFile, 1, 112},
+         "ERROR: Problem writing file _MORVEXTMP_.IMG. Error is 112. (11008)\n",
+         false},
+        {"last track copy write falls short",
+         {PlatformCall::kShortWrite, 160, 0},
+         "ERROR: Problem writing file _MORVEXTMP_.IMG. Error is 0. (11008)\n",
+         false},
+        {"temporary image cannot be opened for its size",
+         {PlatformCall::kOpenForReading, 3, 5},
+         "ERROR: Problem opening file _MORVEXTMP_.IMG. Error is 5. (566)\n",
+         false},
+        {"temporary image size query fails",
+         {PlatformCall::kQueryFileSize, 2, 5},
+         "ERROR: Problem reading size of file _MORVEXTMP_.IMG. Error is 5. (565)\n",
+         false},
+        {"temporary image header cannot be opened",
+         {PlatformCall::kOpenForReading, 4, 5},
+         "ERROR: Problem opening file _MORVEXTMP_.IMG. Error is 5. (9)\n",
+         false},
+        {"temporary image header cannot be positioned",
+         {PlatformCall::kMoveFilePosition, 1, 131},
+         "ERROR: Problem positioning file read _MORVEXTMP_.IMG. Error is 131. (12)\n",
+         false},
+        {"temporary image header read fails",
+         {PlatformCall::kReadFromFile, 162, 23},
+         "ERROR: Problem reading file _MORVEXTMP_.IMG. Error is 23. (11)\n",
+         false},
+        {"parameter area read ends early",
+         {PlatformCall::kShortRead, 163, 0},
+         "ERROR: Problem reading file _MORVEXTMP_.IMG. Error is 0. (11)\n",
+         false},
+        {"bank read cannot open the temporary image",
+         {PlatformCall::kOpenForReading, 6, 5},
+         kProcessing + "ERROR: Problem opening file _MORVEXTMP_.IMG. Error is 5. (9)\n",
+         false},
+        {"bank read fails",
+         {PlatformCall::kReadFromFile, 164, 23},
+         kProcessing + "ERROR: Problem reading file _MORVEXTMP_.IMG. Error is 23. (11)\n",
+         false},
+        {"file-system block cannot be opened",
+         {PlatformCall::kOpenForReading, 7, 5},
+         kProcessing + "ERROR: Problem opening file {in}. Error is 5. (11012)\n",
+         false},
+        {"file-system block cannot be positioned",
+         {PlatformCall::kMoveFilePosition, 4, 131},
+         kProcessing + "ERROR: Problem positioning file read {in}. Error is 131. (11010)\n",
+         false},
+        {"file-system block read fails",
+         {PlatformCall::kReadFromFile, 165, 23},
+         kProcessing + "ERROR: Problem reading file {in}. Error is 23. (11011)\n",
+         false},
+        {"file-system block read ends early",
+         {PlatformCall::kShortRead, 165, 0},
+         kProcessing + "ERROR: Problem reading file {in}. Error is 0. (11011)\n",
+         false},
+        {"temporary image cannot be opened for its data",
+         {PlatformCall::kOpenForReading, 8, 32},
+         kProcessing +
+             "ERROR: File _MORVEXTMP_.IMG is probably in use by another program. Error is 32. (11022)\n",
+         false},
+        {"temporary image data read fails",
+         {PlatformCall::kReadFromFile, 166, 23},
+         kProcessing + "ERROR: Problem reading file _MORVEXTMP_.IMG. Error is 23. (11021)\n",
+         false},
+        {"temporary image data read ends early",
+         {PlatformCall::kShortRead, 166, 0},
+         kProcessing + "ERROR: Problem reading file _MORVEXTMP_.IMG. Error is 0. (11021)\n",
+         false},
+        {"EII image cannot be created",
+         {PlatformCall::kCreateForWriting, 2, 5},
+         kProcessing + "ERROR: Problem writing file {out}. Error is 5. (20030)\n",
+         false},
+        {"EII image write fails: disk full",
+         {PlatformCall::kWriteToFile, 161, 112},
+         kProcessing + "ERROR: Problem writing file {out}. Error is 112. (20031)\n",
+         false},
+        {"EII image write takes half the image",
+         {PlatformCall::kShortWrite, 161, 0},
+         kProcessing + "ERROR: Problem writing file {out}. Error is 0. (20031)\n",
+         false},
+        // The next file's temporary image replaces the one left behind, and is deleted in turn.
+        {"temporary image cannot be deleted",
+         {PlatformCall::kDeleteFile, 1, 5},
+         kProcessing + kCreated,
+         true},
+    };
+    const Reference reference = MakeReference();
+    for (const Case& c : cases) {
+        TempFolder folder;
+        folder.Enter();
+        WriteWholeFile("ONE.DPX", reference.dpx);
+        WriteWholeFile("TWO.DPX", reference.dpx);
+        // The batch meets the images in listing order.
+        std::vector<std::string> images;
+        for (const std::string& name : PlatformListing())
+            if (name == "ONE.DPX" || name == "TWO.DPX") images.push_back(name);
+        ASSERT_EQ(images.size(), 2u);
+        const std::string& first = images[0];
+        const std::string& second = images[1];
+
+        InjectFault(c.fault.call, c.fault.occurrence, c.fault.errorNumber);
+        const std::string output = RunConverter(RunMorvex, {"B"});
+        ClearInjectedFaults();
+
+        const std::string expected = kMorvexBanner + WithNames(c.report, first, EiiName(first)) +
+                                     WithNames(kProcessing + kCreated, second, EiiName(second)) +
+                                     MorvexSummary(c.firstConverted ? 2 : 1);
+        EXPECT_EQ(output, expected) << c.what;
+        std::vector<std::string> expectedLeft = {"ONE.DPX", "TWO.DPX", EiiName(second)};
+        if (c.firstConverted) expectedLeft.push_back(EiiName(first));
+        std::sort(expectedLeft.begin(), expectedLeft.end());
+        EXPECT_EQ(FilesHere(), expectedLeft) << c.what;
+        EXPECT_TRUE(ReadWholeFile(EiiName(second)) == reference.eii) << c.what;
+        if (c.firstConverted) {
+            EXPECT_TRUE(ReadWholeFile(EiiName(first)) == reference.eii) << c.what;
+        }
+    }
+}
