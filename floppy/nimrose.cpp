@@ -47,12 +47,7 @@ StatusRecord FormatDisk(int8_t trace, FloppyDriver& driver, const char* drive) {
 
 int RunNimrose(int argc, const char* const* argv, FloppyDriver& driver) {
     const int8_t trace = kProgramTraceLevel;
-    ClearConsole();
-    std::printf("%s", kBanner);
-    if (argc < 2 || !IsDriveArgument(argv[1])) {
-        ShowUsage(kUsageLines, kUsageLineCount);
-        return 0;
-    }
+    if (!StartFloppyTool(kBanner, kUsageLines, kUsageLineCount, argc, argv, 1)) return 0;
     const char* drive = argv[1];
     std::printf("Formatting OBERHEIM DPX Disk in drive %s...\n", drive);
 

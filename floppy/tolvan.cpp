@@ -68,12 +68,7 @@ StatusRecord WriteDisk(int8_t trace, FloppyDriver& driver, const char* drive, co
 
 int RunTolvan(int argc, const char* const* argv, FloppyDriver& driver) {
     const int8_t trace = kProgramTraceLevel;
-    ClearConsole();
-    std::printf("%s", kBanner);
-    if (argc < 3 || !IsDriveArgument(argv[1])) {
-        ShowUsage(kUsageLines, kUsageLineCount);
-        return 0;
-    }
+    if (!StartFloppyTool(kBanner, kUsageLines, kUsageLineCount, argc, argv, 2)) return 0;
     const char* drive = argv[1];
     const char* fileName = argv[2];
     std::printf("Writing file %s to OBERHEIM DPX Disk in drive %s...\n", fileName, drive);

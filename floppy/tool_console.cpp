@@ -20,9 +20,14 @@ bool IsDriveArgument(const char* argument) {
     return false;
 }
 
-void ShowUsage(const char* const* lines, int32_t count) {
-    for (int32_t line = 0; line < count; ++line) std::fputs(lines[line], stdout);
+bool StartFloppyTool(const char* banner, const char* const* usageLines, int32_t usageLineCount, int argc,
+                     const char* const* argv, int arguments) {
+    ClearConsole();
+    std::fputs(banner, stdout);
+    if (argc > arguments && IsDriveArgument(argv[1])) return true;
+    for (int32_t line = 0; line < usageLineCount; ++line) std::fputs(usageLines[line], stdout);
     WaitForKey();
+    return false;
 }
 
 void StartProgress() {
@@ -39,8 +44,8 @@ void ShowTrackProgress(int32_t cylinder, int32_t head) {
     std::fflush(stdout);
 }
 
-StatusRecord MoveToTrack(int8_t trace, FloppyDriver& driver, FloppyHandle handle, int32_t cylinder, int32_t head,
-                         const char* activity) {
+StatusRecord MoveToTrack(int8_t trace, FloppyDriver& driver, FloppyHandle handle, int32_t cylinder,
+                         int32_t head, const char* activity) {
     ShowTrackProgress(cylinder, head);
     StatusRecord status = SeekFloppy(trace, driver, handle, head, cylinder);
     if (status.code == 0) TraceLine(trace, kTraceCalls, "%s track %d %d\n", activity, head, cylinder);

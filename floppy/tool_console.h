@@ -10,8 +10,11 @@
 // True for exactly "a:", "A:", "b:" and "B:".
 bool IsDriveArgument(const char* argument);
 
-// Prints the usage lines one after the other and waits for a key.
-void ShowUsage(const char* const* lines, int32_t count);
+// The start every floppy program makes: clears the console, prints the banner and checks that
+// the command line holds at least `arguments` arguments, the first of them a drive. On a rejected
+// command line it prints the usage lines, waits for a key and returns false.
+bool StartFloppyTool(const char* banner, const char* const* usageLines, int32_t usageLineCount, int argc,
+                     const char* const* argv, int arguments);
 
 // "\n0", forty "-", "100\n", then the first "|" of the bar.
 void StartProgress();
@@ -19,8 +22,8 @@ void StartProgress();
 void ShowTrackProgress(int32_t cylinder, int32_t head);
 // The start of every track's work: the progress bar, the seek, and the trace line
 // "<activity> track <head> <cylinder>" (activity is "Reading", "Writing" or "Formatting").
-StatusRecord MoveToTrack(int8_t trace, FloppyDriver& driver, FloppyHandle handle, int32_t cylinder, int32_t head,
-                         const char* activity);
+StatusRecord MoveToTrack(int8_t trace, FloppyDriver& driver, FloppyHandle handle, int32_t cylinder,
+                         int32_t head, const char* activity);
 // "|||\n\n": the bar is then as wide as the ruler.
 void EndProgress();
 
