@@ -8,7 +8,6 @@
 #include "floppy/format_track.h"
 #include "floppy/layout.h"
 #include "floppy/tool_console.h"
-#include "platform/console.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include "floppy/layout.h"
 #include "floppy/sectors.h"
 #include "floppy/tool_console.h"
-#include "platform/console.h"
 #include "platform/files.h"
 
 namespace {
