@@ -2,9 +2,9 @@
 # Builds the suite and runs every test.
 #   scripts/test.sh           native build (gcc, warnings as errors), all tests
 #   scripts/test.sh all       also: clang with AddressSanitizer, UndefinedBehaviorSanitizer and
-#                             leak checking; 64-bit Windows with the tests under wine64; and the
-#                             32-bit Windows release programs
-#   scripts/test.sh <config>  one of: native, sanitize, win64, win32
+#                             leak checking; 64-bit Windows with the tests under wine64; the
+#                             32-bit Windows release programs; and a minute of each fuzz target
+#   scripts/test.sh <config>  one of: native, sanitize, win64, win32, fuzz
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -42,6 +42,7 @@ case "${1:-native}" in
   sanitize) sanitize ;;
   win64) win64 ;;
   win32) win32 ;;
-  all) native; sanitize; win64; win32 ;;
-  *) echo "usage: scripts/test.sh [native|sanitize|win64|win32|all]" >&2; exit 2 ;;
+  fuzz) scripts/fuzz.sh 60 ;;
+  all) native; sanitize; win64; win32; scripts/fuzz.sh 60 ;;
+  *) echo "usage: scripts/test.sh [native|sanitize|win64|win32|fuzz|all]" >&2; exit 2 ;;
 esac

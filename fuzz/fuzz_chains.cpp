@@ -1,0 +1,52 @@
+#include "fuzz/fuzz_chains.h"
+
+#include <cstdio>
+
+#include "convert/bank_pipeline.h"
+#include "dpx/temporary_image.h"
+#include "dpx/to_dpx.h"
+#include "dpx/to_eii.h"
+
+namespace {
+
+// The warnings the converters give for a file that holds no Emulator II bank.
+constexpr int32_t kNotAnEiiFileCode = 800;
+constexpr int32_t kNotAnEiiDpxFileCode = 11008;
+
+// The targets run without trace lines and without the key waits that come with them.
+constexpr int8_t kQuiet = 0;
+
+}  // namespace
+
+StatusRecord ConvertEIIImage(const char* eiiPath, uint8_t* dpxImage) {
+    ImageOverview overview{};
+    BankInProgress progress{nullptr, nullptr};
+    StatusRecord status =
+        ReadRecognisedBank(kQuiet, eiiPath, eiiPath, 1, kNotAnEiiFileCode, "EII", &overview, &progress);
+    if (status.code != 0) return status;
+    status = TranslateEIIToDPX(kQuiet, overview, progress.bank, dpxImage);
+    ReleaseBankInProgress(kQuiet, &progress);
+    return status;
+}
+
+StatusRecord ConvertDPXImage(const char* dpxPath, const char* temporaryPath, uint8_t* eiiImage) {
+    StatusRecord status = CreateTemporaryImage(kQuiet, dpxPath, temporaryPath);
+    if (status.code != 0) return status;
+    ImageOverview overview{};
+    BankInProgress progress{nullptr, nullptr};
+    status = ReadRecognisedBank(kQuiet, temporaryPath, dpxPath, 0, kNotAnEiiDpxFileCode, "EII-DPX", &overview,
+                                &progress);
+    if (status.code != 0) return status;
+    status = TranslateDPXToEII(kQuiet, dpxPath, overview, progress.bank, eiiImage);
+    ReleaseBankInProgress(kQuiet, &progress);
+    return status;
+}
+
+void SilenceConsoleOutput() {
+#ifdef _WIN32
+    std::FILE* output = std::freopen("NUL", "w", stdout);
+#else
+    std::FILE* output = std::freopen("/dev/null", "w", stdout);
+#endif
+    (void)output;
+}
