@@ -17,7 +17,8 @@ constexpr double kFullScale = 32767.0;
 constexpr double kFadeInPoints = 200.0;
 
 enum class Sound { kSine, kSoftSaw, kSquare, kPluck, kNoiseBurst };
-constexpr Sound kSounds[] = {Sound::kSine, Sound::kSoftSaw, Sound::kSquare, Sound::kPluck, Sound::kNoiseBurst};
+constexpr Sound kSounds[] = {Sound::kSine, Sound::kSoftSaw, Sound::kSquare, Sound::kPluck,
+                             Sound::kNoiseBurst};
 constexpr const char* kSoundNames[] = {"SINE", "SAW", "SQUARE", "PLUCK", "NOISE"};
 constexpr int32_t kSoundCount = static_cast<int32_t>(sizeof kSounds / sizeof kSounds[0]);
 

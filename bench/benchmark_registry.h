@@ -1,0 +1,16 @@
+// The benchmarks of this executable, registered in the order they are run and reported.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include "common/status.h"
+
+// Each converter on the full-size bank next to copying its input and output bytes.
+void RegisterConversionBenchmarks();
+// VELTRA in batch mode on a folder of 100 full-size banks.
+void RegisterBatchBenchmarks();
+// The parts of the converters' work alone, on the same bank.
+void RegisterPartBenchmarks();
+
+// Marks the benchmark skipped with the status's message when the status is a failure; true then.
+bool SkipOnFailure(benchmark::State& state, const StatusRecord& status);
