@@ -1,5 +1,6 @@
 #include "convert/morvex.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "common/status.h"
@@ -16,6 +17,9 @@ namespace {
 
 // The warning for a DPX image whose data space holds no Emulator II bank.
 constexpr int32_t kNotAnEiiDpxFileCode = 11008;
+
+// An explicit output name that is the temporary image's own.
+constexpr int32_t kReservedOutputNameCode = 11014;
 
 // The data space of the DPX image being converted, in the current folder; deleted after every
 // input file.
@@ -52,35 +56,53 @@ constexpr ConverterTexts kMorvexTexts = {
     'E',                                                               // output name kind
 };
 
-// The pipeline of one file from its temporary image to the written Emulator II image.
+// The output name that single mode accepts must not be the temporary image's, which is deleted
+// after every file (compared without case, as the Windows file system does).
+bool IsTemporaryImageName(const char* name) {
+    const char* reserved = kTemporaryImageName;
+    for (; *name != '\0' && *reserved != '\0'; ++name, ++reserved)
+        if (std::tolower(static_cast<unsigned char>(*name)) !=
+            std::tolower(static_cast<unsigned char>(*reserved)))
+            return false;
+    return *name == '\0' && *reserved == '\0';
+}
+
+// The pipeline of one file from its temporary image to the written Emulator II image. The header
+// and bank it reads stay in *progress for the caller to release.
 StatusRecord ConvertThroughTemporaryImage(int8_t trace, const char* inName, const char* outName,
-                                          ImageOverview* overview) {
+                                          ImageOverview* overview, BankInProgress* progress) {
     StatusRecord status = CreateTemporaryImage(trace, inName, kTemporaryImageName);
     if (status.code != 0) return status;
-    BankInProgress progress{nullptr, nullptr};
     status = ReadRecognisedBank(trace, kTemporaryImageName, inName, 0, kNotAnEiiDpxFileCode, "EII-DPX",
-                                overview, &progress);
+                                overview, progress);
     if (status.code != 0) return status;
     uint8_t* image = AllocateImageBuffer(kEmuImageSize, inName, &status);
-    if (image != nullptr) status = TranslateDPXToEII(trace, inName, *overview, progress.bank, image);
+    if (image != nullptr) status = TranslateDPXToEII(trace, inName, *overview, progress->bank, image);
     if (status.code == 0) status = WriteEIIImage(trace, outName, image);
     delete[] image;
-    ReleaseBankInProgress(trace, &progress);
     return status;
 }
 
-// Runs one file through the pipeline. Every failure is reported without a key wait and skips the
-// file; the temporary image never outlives the file. Returns 1 when the file was converted.
+// Runs one file through the pipeline. Every failure releases what the file holds and is reported
+// without a key wait, and the file is skipped; the temporary image never outlives the file.
+// Returns 1 when the file was converted.
 int32_t ConvertOneFile(int8_t trace, const ConverterRun& run, const char* inName, ImageOverview* overview) {
     char outName[kFileNameBufferSize];
     StatusRecord status = ChooseOutputName(trace, kMorvexTexts, run, inName, outName);
-    if (status.code == 0) status = ConvertThroughTemporaryImage(trace, inName, outName, overview);
-    if (status.code != 0)
+    if (status.code == 0 && IsTemporaryImageName(outName))
+        status = MakeStatus(kReservedOutputNameCode, 'E',
+                            "The output file %s is the temporary image of MORVEX.", outName);
+    BankInProgress progress{nullptr, nullptr};
+    if (status.code == 0) status = ConvertThroughTemporaryImage(trace, inName, outName, overview, &progress);
+    if (status.code != 0) {
+        ReleaseBankInProgress(trace, &progress);
         ReportStatus(status, 0);
-    else
+    } else {
         std::printf("...EII file %s has been created.\n", outName);
+    }
     // Whatever happened; a file that was never made simply is not there to delete.
     DeleteNamedFile(kTemporaryImageName);
+    ReleaseBankInProgress(trace, &progress);
     return status.code == 0 ? 1 : 0;
 }
 
@@ -91,11 +113,10 @@ int RunMorvex(int argc, const char* const* argv) {
     ConverterRun run;
     if (!StartConverterRun(trace, kMorvexTexts, argc, argv, &run)) return 0;
 
-    ImageOverview* overview = InitImageOverview(trace, kContextNumber, kPassThroughByte);
+    ImageOverview overview{};  // the front end's own descriptor, reused for every file
     int32_t converted = 0;
     for (const ImageOverview* node = run.files; node != nullptr; node = node->next)
-        converted += ConvertOneFile(trace, run, node->Name, overview);
-    FreeImageOverviewMem(trace, kContextNumber, kPassThroughByte, overview);
+        converted += ConvertOneFile(trace, run, node->Name, &overview);
 
     FinishConverterRun(trace, kMorvexTexts, &run, converted);
     return 0;

@@ -63,13 +63,10 @@ int32_t ConvertOneFile(int8_t trace, const ConverterRun& run, const char* inName
     if (image != nullptr) status = TranslateEIIToDPX(trace, *overview, progress.bank, image);
     if (status.code == 0) status = WriteDPXImage(trace, outName, image);
     delete[] image;
+    if (status.code == 0) std::printf("...DPX file %s has been created.\n", outName);
     ReleaseBankInProgress(trace, &progress);
-    if (status.code != 0) {
-        ReportStatus(status, 0);
-        return 0;
-    }
-    std::printf("...DPX file %s has been created.\n", outName);
-    return 1;
+    if (status.code != 0) ReportStatus(status, 0);
+    return status.code == 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -79,11 +76,10 @@ int RunVeltra(int argc, const char* const* argv) {
     ConverterRun run;
     if (!StartConverterRun(trace, kVeltraTexts, argc, argv, &run)) return 0;
 
-    ImageOverview* overview = InitImageOverview(trace, kContextNumber, kPassThroughByte);
+    ImageOverview overview{};  // the front end's own descriptor, reused for every file
     int32_t converted = 0;
     for (const ImageOverview* node = run.files; node != nullptr; node = node->next)
-        converted += ConvertOneFile(trace, run, node->Name, overview);
-    FreeImageOverviewMem(trace, kContextNumber, kPassThroughByte, overview);
+        converted += ConvertOneFile(trace, run, node->Name, &overview);
 
     FinishConverterRun(trace, kVeltraTexts, &run, converted);
     return 0;

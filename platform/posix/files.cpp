@@ -28,20 +28,30 @@ bool LockExclusively(int descriptor) {
     return false;
 }
 
+// Opens without waiting: a fifo without a partner would otherwise block the program for ever.
+// The descriptor goes back to ordinary blocking transfers once it is open.
+int OpenWithoutWaiting(const char* path, int flags) {
+    int descriptor = open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        RecordErrno();
+        return -1;
+    }
+    int status = fcntl(descriptor, F_GETFL);
+    if (status >= 0) fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK);
+    return descriptor;
+}
+
 }  // namespace
 
 bool OpenForReadingUnshared(const char* path, FileHandle* file) {
     if (!PassesInjectedFaults(PlatformCall::kOpenForReading)) return false;
-    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        RecordErrno();
-        return false;
-    }
+    int descriptor = OpenWithoutWaiting(path, O_RDONLY);
+    if (descriptor < 0) return false;
     struct stat information {};
-    if (fstat(descriptor, &information) == 0 && S_ISDIR(information.st_mode)) {
-        // A folder is not a file that can be read.
+    if (fstat(descriptor, &information) == 0 && !S_ISREG(information.st_mode)) {
+        // Only a regular file is an image: a folder, a device or a fifo is refused.
         close(descriptor);
-        RecordSystemError(EISDIR);
+        RecordSystemError(S_ISDIR(information.st_mode) ? EISDIR : ENXIO);
         return false;
     }
     if (!LockExclusively(descriptor)) return false;
@@ -53,11 +63,8 @@ bool CreateForWritingUnshared(const char* path, FileHandle* file) {
     if (!PassesInjectedFaults(PlatformCall::kCreateForWriting)) return false;
     // Open without truncating first, so that a file another program holds is not emptied
     // before the lock is refused.
-    int descriptor = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        RecordErrno();
-        return false;
-    }
+    int descriptor = OpenWithoutWaiting(path, O_WRONLY | O_CREAT);
+    if (descriptor < 0) return false;
     if (!LockExclusively(descriptor)) return false;
     // Only a regular file is emptied; a device (a disk that is full, the null device) is written
     // as it is, as opening with truncation would do.

@@ -2,13 +2,26 @@
 
 #include <conio.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// True when the stream is a console window. The null device and other character devices are
+// not, although the C runtime calls them terminals.
+bool IsConsole(std::FILE* stream) {
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+
+}  // namespace
+
 void ClearConsole() {
     std::fflush(stdout);
-    if (_isatty(_fileno(stdout))) {
+    if (IsConsole(stdout)) {
         int ignored = std::system("cls");
         (void)ignored;
     }
@@ -16,7 +29,7 @@ void ClearConsole() {
 
 void WaitForKey() {
     std::fflush(stdout);
-    if (_isatty(_fileno(stdin))) {
+    if (IsConsole(stdin)) {
         _getch();
         return;
     }

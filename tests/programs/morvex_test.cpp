@@ -146,3 +146,14 @@ TEST(MorvexProgramTest, BatchSkipsWhatIsNoBankImageAndLeavesNoTemporaryFile) {
     EXPECT_EQ(FilesIn(folder),
               (std::set<std::string>{"GOOD.DPX", "GOOD.EII", "BADID.DPX", "NOBANK.DPX", "NOTES.TXT"}));
 }
+
+TEST(MorvexProgramTest, OutputNamedLikeTheTemporaryImageIsRefused) {
+    TempFolder folder;
+    WriteWholeFile(folder.File("BANK.DPX"), SmallBankDpx());
+    ProgramRun run = RunProgram("morvex", {"S", "BANK.DPX", "_morvextmp_.img"}, folder.path().string());
+    EXPECT_EQ(run.output,
+              kMorvexBanner +
+                  "ERROR: The output file _morvextmp_.img is the temporary image of MORVEX. (11014)\n" +
+                  MorvexSummary(0));
+    EXPECT_EQ(FilesIn(folder), std::set<std::string>{"BANK.DPX"});
+}

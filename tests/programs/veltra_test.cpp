@@ -1,6 +1,7 @@
 // VELTRA run as a user runs it: the built program in a folder of its own, input closed.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -112,4 +113,16 @@ TEST(VeltraProgramTest, BatchOfHiddenFilesAndFoldersConvertsNothing) {
     std::filesystem::create_directory(folder.path() / "BANKS");
     ProgramRun run = RunProgram("veltra", {"B"}, folder.path().string());
     EXPECT_EQ(run.output, kVeltraBanner + kNothingConverted);
+}
+
+TEST(VeltraProgramTest, FifoIsRefusedNotWaitedFor) {
+#ifdef _WIN32
+    GTEST_SKIP() << "fifos are a POSIX matter";
+#else
+    TempFolder folder;
+    ASSERT_EQ(std::system(("mkfifo " + folder.File("PIPE.EII")).c_str()), 0);
+    ProgramRun run = RunProgram("veltra", {"S", "PIPE.EII"}, folder.path().string());
+    EXPECT_EQ(run.output, kVeltraBanner + "ERROR: Problem opening file PIPE.EII. Error is 6. (566)\n" +
+                              kNothingConverted);
+#endif
 }
