@@ -80,3 +80,7 @@ bool SampleAreaIsConsistent(const Bank& bank) {
     if (start < 0 || end < start || end > kEmuImageSize || bank.TotalSampleSize != end - start) return false;
     return bank.NumberOfSamples >= 0 && bank.NumberOfSamples <= kMaxSortedSamples;
 }
+
+StatusRecord InconsistentBank() {
+    return MakeStatus(kInconsistencyCode, 'F', "Inconsistency error.");
+}

@@ -5,9 +5,12 @@
 
 #include <cstdint>
 
+#include "common/status.h"
 #include "eii/bank_model.h"
 
 // 100 entries; entry 0 doubles as the starting point of the selection, so at most 99 samples.
+// The status code of a bank whose records contradict each other.
+constexpr int32_t kInconsistencyCode = 803;
 constexpr int32_t kSortedSampleEntries = 100;
 constexpr int32_t kMaxSortedSamples = 99;
 // Only samples starting below this bank offset are selected.
@@ -27,15 +30,19 @@ struct SortedSampleList {
     int32_t Filled;  // entries 0..Filled-1 hold samples, in strictly ascending start order
 };
 
+// True when the bank's sample area lies inside the Emulator II image (0 <= S <= E <= 485,887,
+// with TotalSampleSize = E - S) and its sample count fits the list. Both translations refuse a
+// bank that breaks this before they read or write any sample data.
+bool SampleAreaIsConsistent(const Bank& bank);
+
+// The refusal of a bank whose records contradict each other: 803, severity 'F',
+// "Inconsistency error.".
+StatusRecord InconsistentBank();
+
 // Orders the first numberOfSamples samples by repeated selection: each entry takes the sample
 // with the smallest start (compared unsigned) above the previous entry's start and below
 // 500,000; of samples with equal starts the first in list order wins. When no sample is left,
 // the remaining entries keep sample number 0, start 0 and end 0.
-// True when the bank's sample area lies inside the Emulator II image (0 <= S <= E <= 485,887,
-// with TotalSampleSize = E - S) and its sample count fits the list. Both translations refuse a
-// bank that breaks this before touching any buffer.
-bool SampleAreaIsConsistent(const Bank& bank);
-
 void BuildSortedSampleList(int32_t numberOfSamples, const SampleOverview* samples, SortedSampleList* list);
 
 // The index of the first filled entry holding sampleNumber, or -1.

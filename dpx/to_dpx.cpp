@@ -13,10 +13,6 @@
 
 namespace {
 
-StatusRecord Inconsistency() {
-    return MakeStatus(kInconsistencyCode, 'F', "Inconsistency error.");
-}
-
 int32_t CountVoices(const VoiceOverview* voice) {
     int32_t count = 0;
     for (; voice != nullptr; voice = voice->next) ++count;
@@ -41,7 +37,7 @@ StatusRecord BuildVoiceTable(int8_t trace, const Bank& bank, const SortedSampleL
     int32_t length = kDpxVoiceRecordSize;
     for (const VoiceOverview* voice = bank.Voices; voice != nullptr; voice = voice->next) {
         int32_t entry = FindSortedSample(sorted, voice->Param[kVoiceSampleNumberSlot]);
-        if (entry < 0) return Inconsistency();
+        if (entry < 0) return InconsistentBank();
         TraceLine(trace, kTraceDetails, "DPX Voice %d (V%d S%d)= on position %d (%X)\n", slotIndex,
                   voice->VoiceNumber, entry, position, static_cast<uint32_t>(position));
         std::memset(slot, 0, sizeof slot);
@@ -150,7 +146,7 @@ StatusRecord TranslateEIIToDPX(int8_t trace, ImageOverview overview, Bank* bank,
     const int32_t start = bank->StartSampleAddress;
     const int32_t voiceTableAddress = ComputeVoiceTableAddress(start);
     const int32_t sampleDataAddress = ComputeSampleDataAddress(voiceTableAddress, bank->NumberOfVoices);
-    if (!LayoutFits(*bank, sampleDataAddress)) return Inconsistency();
+    if (!LayoutFits(*bank, sampleDataAddress)) return InconsistentBank();
     TraceLine(trace, kTraceDetails, "VoiceAddress = %d (%X), SampleAddress = %d (%X)\n", voiceTableAddress,
               static_cast<uint32_t>(voiceTableAddress), sampleDataAddress,
               static_cast<uint32_t>(sampleDataAddress));

@@ -10,7 +10,6 @@
 
 // Code of a bank that cannot be laid out: a voice whose sample is not among the bank's samples,
 // or counts and addresses that contradict each other.
-constexpr int32_t kInconsistencyCode = 803;
 
 // Builds the 901,120-byte DPX image of `bank` in `output`: the bank's leading area (every image
 // byte before the sample area) copied unchanged, the voice table, every byte of the sample area

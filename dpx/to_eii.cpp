@@ -8,7 +8,6 @@
 #include "dpx/layout.h"
 #include "dpx/point_packing.h"
 #include "dpx/sorted_samples.h"
-#include "dpx/to_dpx.h"
 #include "platform/files.h"
 
 namespace {
@@ -106,7 +105,7 @@ StatusRecord TranslateDPXToEII(int8_t trace, const char* dpxPath, ImageOverview 
                                uint8_t* output) {
     TraceEnter(trace, "TranslateDPXToEII");
     std::memset(output, 0, kEmuImageSize);
-    if (!SampleAreaIsConsistent(*bank)) return MakeStatus(kInconsistencyCode, 'F', "Inconsistency error.");
+    if (!SampleAreaIsConsistent(*bank)) return InconsistentBank();
 
     uint8_t block[kDpxFileSystemSize];
     StatusRecord status = ReadFileSystemBlock(dpxPath, block);
