@@ -13,7 +13,6 @@ constexpr uint8_t kCommandSeek = 0x0F;
 constexpr uint8_t kSt0InterruptCode = 0xC0;
 constexpr uint8_t kSt0AbnormalEnd = 0x40;
 constexpr uint8_t kSt0InvalidCommand = 0x80;
-constexpr uint8_t kSt0ReadyChanged = 0xC0;
 constexpr uint8_t kSt0EquipmentCheck = 0x10;
 constexpr uint8_t kSt0NotReady = 0x08;
 

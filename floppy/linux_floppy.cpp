@@ -51,7 +51,8 @@ RawFloppyCommand BuildRawTransfer(uint8_t controllerCommand, uint8_t unit, uint8
                                   const TransferParameters& parameters, const uint8_t* data,
                                   uint32_t length) {
     const uint32_t direction = controllerCommand == kCommandWriteData ? kRawWrite : kRawRead;
-    RawFloppyCommand command = StartCommand(direction | kRawInterrupt | kRawNeedSeek, rate, cylinder);
+    RawFloppyCommand command =
+        StartCommand(direction | kRawInterrupt | kRawNeedSeek | kRawSpin, rate, cylinder);
     // The MFM (and multi-track, skip) bits of the flag byte sit in the command byte itself.
     AddByte(&command, static_cast<uint8_t>(controllerCommand | (parameters.flags & 0xE0)));
     AddByte(&command, HeadAndUnit(parameters.physicalHead, unit));
@@ -69,7 +70,8 @@ RawFloppyCommand BuildRawTransfer(uint8_t controllerCommand, uint8_t unit, uint8
 
 RawFloppyCommand BuildRawFormat(uint8_t unit, uint8_t rate, uint8_t cylinder,
                                 const FormatParameters& parameters) {
-    RawFloppyCommand command = StartCommand(kRawWrite | kRawInterrupt | kRawNeedSeek, rate, cylinder);
+    RawFloppyCommand command =
+        StartCommand(kRawWrite | kRawInterrupt | kRawNeedSeek | kRawSpin, rate, cylinder);
     AddByte(&command, static_cast<uint8_t>(kCommandFormatTrack | (parameters.flags & 0x40)));
     AddByte(&command, HeadAndUnit(parameters.physicalHead, unit));
     AddByte(&command, parameters.sizeCode);

@@ -24,6 +24,9 @@ constexpr uint32_t kRawRead = 0x1;
 constexpr uint32_t kRawWrite = 0x2;
 constexpr uint32_t kRawInterrupt = 0x8;
 constexpr uint32_t kRawNeedSeek = 0x80;
+// Wait until the motor has come up to speed before a transfer or a format, so that the first
+// track after the motor starts is not read or written on a disk still speeding up.
+constexpr uint32_t kRawSpin = 0x10;
 constexpr uint32_t kRawFailure = 0x10000;      // out: the controller reported an error
 constexpr uint32_t kRawHardFailure = 0x20000;  // out: the controller had to be reset, or timed out
 

@@ -21,7 +21,7 @@ bool IsDriveArgument(const char* argument) {
 }
 
 bool StartFloppyTool(const char* banner, const char* const* usageLines, int32_t usageLineCount, int argc,
-                     const char* const* argv, int arguments) {
+                     const char* const* argv, int32_t arguments) {
     ClearConsole();
     std::fputs(banner, stdout);
     if (argc > arguments && IsDriveArgument(argv[1])) return true;

@@ -14,7 +14,7 @@ bool IsDriveArgument(const char* argument);
 // the command line holds at least `arguments` arguments, the first of them a drive. On a rejected
 // command line it prints the usage lines, waits for a key and returns false.
 bool StartFloppyTool(const char* banner, const char* const* usageLines, int32_t usageLineCount, int argc,
-                     const char* const* argv, int arguments);
+                     const char* const* argv, int32_t arguments);
 
 // "\n0", forty "-", "100\n", then the first "|" of the bar.
 void StartProgress();

@@ -20,8 +20,8 @@
 #include "floppy/linux_floppy.h"
 
 static_assert(kRawRead == FD_RAW_READ && kRawWrite == FD_RAW_WRITE && kRawInterrupt == FD_RAW_INTR &&
-                  kRawNeedSeek == FD_RAW_NEED_SEEK && kRawFailure == FD_RAW_FAILURE &&
-                  kRawHardFailure == FD_RAW_HARDFAILURE,
+                  kRawNeedSeek == FD_RAW_NEED_SEEK && kRawSpin == FD_RAW_SPIN &&
+                  kRawFailure == FD_RAW_FAILURE && kRawHardFailure == FD_RAW_HARDFAILURE,
               "raw command flags");
 static_assert(kRawCommandSize == FD_RAW_CMD_SIZE && kRawReplySize == FD_RAW_REPLY_SIZE, "raw command bytes");
 
