@@ -76,10 +76,6 @@ int RunBreska(int argc, const char* const* argv, FloppyDriver& driver) {
     const StatusRecord status = ReadDisk(trace, driver, drive, file);
     // Whatever happened, the tracks read so far stay in the file.
     CloseFile(file);
-    if (status.code != 0) {
-        ReportFloppyStatus(status);
-        return 0;
-    }
-    CloseWithKeyWait();
+    FinishFloppyTool(status);
     return 0;
 }

@@ -51,10 +51,6 @@ int RunNimrose(int argc, const char* const* argv, FloppyDriver& driver) {
     std::printf("Formatting OBERHEIM DPX Disk in drive %s...\n", drive);
 
     const StatusRecord status = FormatDisk(trace, driver, drive);
-    if (status.code != 0) {
-        ReportFloppyStatus(status);
-        return 0;
-    }
-    CloseWithKeyWait();
+    FinishFloppyTool(status);
     return 0;
 }

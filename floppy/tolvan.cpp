@@ -75,10 +75,6 @@ int RunTolvan(int argc, const char* const* argv, FloppyDriver& driver) {
     std::vector<uint8_t> image;
     StatusRecord status = LoadImage(fileName, &image);
     if (status.code == 0) status = WriteDisk(trace, driver, drive, image.data());
-    if (status.code != 0) {
-        ReportFloppyStatus(status);
-        return 0;
-    }
-    CloseWithKeyWait();
+    FinishFloppyTool(status);
     return 0;
 }

@@ -56,7 +56,11 @@ void EndProgress() {
     std::printf("|||\n\n");
 }
 
-void CloseWithKeyWait() {
+void FinishFloppyTool(StatusRecord status) {
+    if (status.code != 0) {
+        ReportFloppyStatus(status);
+        return;
+    }
     std::printf("Press a key...\n");
     WaitForKey();
 }

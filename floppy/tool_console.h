@@ -27,8 +27,9 @@ StatusRecord MoveToTrack(int8_t trace, FloppyDriver& driver, FloppyHandle handle
 // "|||\n\n": the bar is then as wide as the ruler.
 void EndProgress();
 
-// "Press a key...\n" and a key wait.
-void CloseWithKeyWait();
+// The end every floppy program makes: a failure is reported with ReportFloppyStatus (which
+// waits for a key itself); a success ends with "Press a key...\n" and a key wait.
+void FinishFloppyTool(StatusRecord status);
 
 // OpenFloppy, then ResetFloppy.
 StatusRecord PrepareDrive(int8_t trace, FloppyDriver& driver, const char* drive, FloppyHandle* handle);
