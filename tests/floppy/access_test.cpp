@@ -12,10 +12,10 @@ namespace {
 
 const char* const kNotInstalled =
     "The FDRAWCMD floppy driver is not installed. You can download the driver from "
-    "http://www.example.org/fdrawcmd/FdInstall.exe";
+    "http://simonowen.com/fdrawcmd/FdInstall.exe";
 const char* const kTooOld =
     "The installed FDRAWCMD floppy driver is too old. You can download a new version from "
-    "http://www.example.org/fdrawcmd/FdInstall.exe";
+    "http://simonowen.com/fdrawcmd/FdInstall.exe";
 
 constexpr int32_t kNoFault = -1;
 

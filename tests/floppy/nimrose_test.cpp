@@ -80,7 +80,7 @@ TEST(NimroseTest, AFailureIsReportedAndTheTracksBeforeItStayFormatted) {
         {"driver missing", VirtualCall::kVersion, kAnyTrack, kAnyTrack,
          Report(2,
                 "The FDRAWCMD floppy driver is not installed. You can download the driver from "
-                "http://www.example.org/fdrawcmd/FdInstall.exe"),
+                "http://simonowen.com/fdrawcmd/FdInstall.exe"),
          0},
         {"drive cannot be opened", VirtualCall::kOpen, kAnyTrack, kAnyTrack,
          Report(6, "Could not open drive \\\\.\\fdraw0."), 0},
