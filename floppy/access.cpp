@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/trace.h"
+#include "floppy/error_numbers.h"
 #include "floppy/layout.h"
 #include "platform/console.h"
 
@@ -37,6 +38,12 @@ StatusRecord OpenFloppy(int8_t trace, FloppyDriver& driver, const char* drive, F
     FloppyHandle opened;
     if (!driver.OpenDrive(deviceName, &opened).ok)
         return MakeStatus(6, 'E', "Could not open drive %s.", deviceName);
+    // A driver that is there may still refuse controller commands (a Linux kernel built without
+    // them): find out before anything moves.
+    const DriverResult probe = driver.ProbeDrive(opened);
+    if (!probe.ok && probe.error == kErrorNotSupported)
+        return MakeStatus(2, 'E', "%s", driver.texts().commandsRefused);
+    if (!probe.ok) return MakeStatus(6, 'E', "Could not open drive %s.", deviceName);
     // A refused data rate leaves the drive open until the program ends.
     if (!driver.SetDataRate(opened, kDpxDataRate).ok)
         return MakeStatus(7, 'E', "Error setting the data rate.");
@@ -51,6 +58,12 @@ StatusRecord ResetFloppy(int8_t trace, FloppyDriver& driver, FloppyHandle handle
     TraceEnter(trace, "ResetFloppy");
     if (!driver.ResetController(handle).ok)
         return MakeStatus(8, 'E', "Floppy reset failed. %d.", static_cast<int>(handle.value));
+    // The reset cleared the controller's cylinder counter but left the head where it was: bring
+    // both to cylinder 0. One recalibration steps at most 77 cylinders, so a head further in needs
+    // the second; only the second one must reach cylinder 0.
+    driver.Recalibrate(handle);
+    const DriverResult recalibrated = driver.Recalibrate(handle);
+    if (!recalibrated.ok) return MakeStatus(8, 'E', "Floppy recalibration failed. %u.", recalibrated.error);
     TraceEnd(trace, "ResetFloppy");
     return InitStatusRecord();
 }

@@ -12,10 +12,12 @@
 constexpr uint32_t kLowestDriverVersion = 0x0100;
 
 // Checks the driver, opens the drive named by drive ("A:" or "B:", either case) and sets the DPX-1
-// data rate. Codes: 2 no driver, 3 driver too old, 6 drive cannot be opened, 7 data rate refused.
+// data rate. Codes: 2 no driver, or one that refuses controller commands; 3 driver too old; 6 drive
+// cannot be opened or does not answer; 7 data rate refused.
 StatusRecord OpenFloppy(int8_t trace, FloppyDriver& driver, const char* drive, FloppyHandle* handle);
 
-// Resets the controller. Code 8 on failure.
+// Resets the controller and recalibrates the drive twice, so that head and cylinder counter are
+// both on cylinder 0. Code 8 on failure.
 StatusRecord ResetFloppy(int8_t trace, FloppyDriver& driver, FloppyHandle handle);
 
 // Moves the head of the drive to the cylinder. Code 10 on failure.

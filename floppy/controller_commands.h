@@ -4,8 +4,11 @@
 
 #include <cstdint>
 
+constexpr uint8_t kCommandSpecify = 0x03;
+constexpr uint8_t kCommandSenseDriveStatus = 0x04;
 constexpr uint8_t kCommandWriteData = 0x05;
 constexpr uint8_t kCommandReadData = 0x06;
+constexpr uint8_t kCommandRecalibrate = 0x07;
 constexpr uint8_t kCommandFormatTrack = 0x0D;
 constexpr uint8_t kCommandSeek = 0x0F;
 

@@ -66,7 +66,25 @@ struct FloppyDriverTexts {
     const char* deviceNameFormat;  // printf format of a drive's device name, given the drive number
     const char* notInstalled;      // why the driver cannot be found, and where it comes from
     const char* tooOld;            // why the driver found is not good enough
+    const char* commandsRefused;   // the driver is there but passes no controller commands
 };
+
+// What every driver, real or virtual, does with the drive's head. The controller keeps a cylinder
+// counter per drive; the head itself is where the last step left it, which the counter does not
+// know:
+// - ResetController sets the counter to 0 and leaves the head where it stands (after the last run
+//   perhaps on cylinder 79);
+// - Seek steps the head by (target - counter) and sets the counter to the target, so after a
+//   reset without a recalibration every seek lands that many cylinders off;
+// - Recalibrate steps the head outward until the drive reports cylinder 0, at most 77 steps on
+//   older controllers (so a head further in needs two), then sets the counter to 0; it fails when
+//   cylinder 0 was not reached;
+// - the head cannot step past the end of its travel: cylinder 0 outward, about cylinder 82 inward.
+// A format lays down the ID fields it is given, each followed by a data field of the format's own
+// size code (128 << N bytes of the fill byte), whatever size the ID field announces. A read or
+// write finds a sector by all four bytes of its ID field; a read succeeds only when the data field
+// has the size of the read's size code (anything else ends in a CRC error), and a write lays down a
+// data field of its own size, running over whatever follows on the track.
 
 class FloppyDriver {
   public:
@@ -83,8 +101,17 @@ class FloppyDriver {
     virtual DriverResult OpenDrive(const char* deviceName, FloppyHandle* handle) = 0;
     // Sets the controller's data-rate code for the transfers that follow (2 = 250 kbit/s MFM).
     virtual DriverResult SetDataRate(FloppyHandle handle, uint8_t rate) = 0;
+    // Asks the controller for the drive's status (SENSE DRIVE STATUS), which moves nothing and
+    // touches no disk: proves that the driver passes controller commands at all. Fails with
+    // kErrorNotSupported when the system refuses them.
+    virtual DriverResult ProbeDrive(FloppyHandle handle) = 0;
+    // Resets the controller: the cylinder counter goes to 0, the head stays where it is.
     virtual DriverResult ResetController(FloppyHandle handle) = 0;
-    // Moves the drive's head to the cylinder; head selects the side for the controller.
+    // One controller recalibration (at most 77 steps outward); the step rate and head settle time
+    // are set before the head moves, and the head has settled when the call returns.
+    virtual DriverResult Recalibrate(FloppyHandle handle) = 0;
+    // Steps the drive's head to the cylinder as the controller counts it; head selects the side.
+    // The head has settled when the call returns.
     virtual DriverResult Seek(FloppyHandle handle, uint8_t cylinder, uint8_t head) = 0;
     // Reads the sectors the parameters name into data, length bytes in all.
     virtual DriverResult ReadData(FloppyHandle handle, const TransferParameters& parameters, uint8_t* data,
@@ -92,7 +119,8 @@ class FloppyDriver {
     // Writes length bytes from data to the sectors the parameters name.
     virtual DriverResult WriteData(FloppyHandle handle, const TransferParameters& parameters,
                                    const uint8_t* data, uint32_t length) = 0;
-    // Lays out the track under the head with the ID fields of the parameters.
+    // Lays out the track under the head with the ID fields of the parameters and data fields of
+    // the parameters' size code.
     virtual DriverResult Format(FloppyHandle handle, const FormatParameters& parameters) = 0;
 
   private:

@@ -1,14 +1,42 @@
 #include "floppy/driver_virtual.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "floppy/error_numbers.h"
 #include "floppy/fdrawcmd.h"
+#include "floppy/format_track.h"
 
 namespace {
 
 constexpr int32_t kVirtualDrives = 2;
+
+// The MFM track from the index: gap 4a (80), sync (12), index mark (4) and gap 1 (50) come before
+// the first ID field. An ID field is sync, mark, C H R N and CRC (22 bytes); gap 2 (22 bytes)
+// separates it from the data field's sync and mark (16 bytes), then come the data and their CRC.
+constexpr int32_t kIndexBytes = 146;
+constexpr int32_t kIdFieldBytes = 22;
+constexpr int32_t kDataFieldStart = kIdFieldBytes + 22;  // from the ID field's sync
+constexpr int32_t kDataMarkBytes = 16;
+constexpr int32_t kCrcBytes = 2;
+// The byte or so a write runs on after the CRC before the write gate drops.
+constexpr int32_t kWriteTailBytes = 1;
+constexpr size_t kNoSector = static_cast<size_t>(-1);
+
+int32_t RingPosition(int32_t position) {
+    return ((position % kRingBytes) + kRingBytes) % kRingBytes;
+}
+
+// Whether two stretches of the ring share a byte.
+bool Overlaps(int32_t start, int32_t length, int32_t otherStart, int32_t otherLength) {
+    if (length >= kRingBytes || otherLength >= kRingBytes) return true;
+    start = RingPosition(start);
+    otherStart = RingPosition(otherStart);
+    for (int32_t shift = -kRingBytes; shift <= kRingBytes; shift += kRingBytes)
+        if (start < otherStart + shift + otherLength && otherStart + shift < start + length) return true;
+    return false;
+}
 
 int32_t TrackIndex(int32_t cylinder, int32_t head) {
     return cylinder * kHeads + head;
@@ -22,19 +50,70 @@ bool Matches(int32_t wanted, int32_t actual) {
 
 VirtualFloppyDriver::VirtualFloppyDriver() : FloppyDriver(kFdrawcmdTexts) {}
 
+void VirtualFloppyDriver::Overwrite(VirtualTrack* track, int32_t start, int32_t length, size_t spared) {
+    std::vector<VirtualSector> kept;
+    for (size_t index = 0; index < track->sectors.size(); ++index) {
+        VirtualSector& sector = track->sectors[index];
+        if (index != spared) {
+            if (Overlaps(start, length, sector.position, kIdFieldBytes)) continue;
+            const int32_t field = sector.position + kDataFieldStart;
+            if (sector.fieldBytes > 0 && Overlaps(start, length, field, kDataMarkBytes))
+                sector.fieldBytes = 0;
+            if (sector.fieldBytes > 0 && Overlaps(start, length, field + kDataMarkBytes,
+                                                  static_cast<int32_t>(sector.fieldBytes) + kCrcBytes))
+                sector.unreadable = true;
+        }
+        kept.push_back(sector);
+    }
+    track->sectors.swap(kept);
+}
+
+void VirtualFloppyDriver::LayDown(VirtualTrack* track, const FormatParameters& parameters) {
+    track->sectors.clear();
+    const uint32_t fieldBytes = SectorBytes(parameters.sizeCode);
+    const int32_t slot = kDataFieldStart + kDataMarkBytes + static_cast<int32_t>(fieldBytes) + kCrcBytes +
+                         parameters.gapLength;
+    int32_t position = kIndexBytes;
+    for (int32_t index = 0; index < parameters.sectorCount; ++index) {
+        // A track laid out longer than one turn runs over its own beginning.
+        Overwrite(track, position, slot, kNoSector);
+        VirtualSector laid{};
+        laid.id = parameters.ids[index];
+        laid.position = RingPosition(position);
+        laid.fieldBytes = fieldBytes;
+        laid.data.assign(fieldBytes, parameters.fillByte);
+        track->sectors.push_back(laid);
+        position += slot;
+    }
+}
+
+void VirtualFloppyDriver::WriteField(VirtualTrack* track, size_t sector, const uint8_t* data,
+                                     uint32_t length) {
+    VirtualSector& written = track->sectors[sector];
+    written.fieldBytes = length;
+    written.unreadable = false;
+    written.data.assign(data, data + length);
+    Overwrite(track, written.position + kDataFieldStart,
+              kDataMarkBytes + static_cast<int32_t>(length) + kCrcBytes + kWriteTailBytes, sector);
+}
+
+// A DPX-1 track as NIMROSE's format and TOLVAN's write leave it.
 void VirtualFloppyDriver::LayOutDpxTrack(int32_t cylinder, int32_t head, const uint8_t* bytes) {
     VirtualTrack& track = TrackAt(cylinder, head);
     track = VirtualTrack{};
     track.rate = kDpxDataRate;
-    int32_t offset = 0;
+    LayDown(&track, BuildFormatParameters(head, cylinder));
+    const std::vector<uint8_t> zeros(kLargeSectorBytes, 0);
     for (uint8_t sector = 0; sector <= kSmallSector; ++sector) {
         const uint8_t sizeCode = sector == kSmallSector ? kSmallSizeCode : kLargeSizeCode;
-        VirtualSector laid{};
-        laid.id = SectorIdField{static_cast<uint8_t>(cylinder), static_cast<uint8_t>(head), sector, sizeCode};
-        laid.data.assign(SectorBytes(sizeCode), 0);
-        if (bytes != nullptr) std::memcpy(laid.data.data(), bytes + offset, laid.data.size());
-        offset += static_cast<int32_t>(laid.data.size());
-        track.sectors.push_back(laid);
+        const SectorIdField id{static_cast<uint8_t>(cylinder), static_cast<uint8_t>(head), sector, sizeCode};
+        for (size_t index = 0; index < track.sectors.size(); ++index) {
+            const SectorIdField& laid = track.sectors[index].id;
+            if (laid.sector != id.sector) continue;
+            const uint8_t* data = bytes != nullptr ? bytes + sector * kLargeSectorBytes : zeros.data();
+            WriteField(&track, index, data, SectorBytes(sizeCode));
+            break;
+        }
     }
 }
 
@@ -64,7 +143,7 @@ std::vector<uint8_t> VirtualFloppyDriver::TakeImage() const {
                     static_cast<size_t>(TrackOffset(cylinder, head) + sector * kLargeSectorBytes);
                 for (const VirtualSector& laid : track.sectors) {
                     if (laid.id.cylinder == cylinder && laid.id.head == head && laid.id.sector == sector &&
-                        laid.id.sizeCode == sizeCode) {
+                        laid.id.sizeCode == sizeCode && laid.fieldBytes == SectorBytes(sizeCode)) {
                         std::memcpy(image.data() + offset, laid.data.data(), laid.data.size());
                         break;
                     }
@@ -78,6 +157,10 @@ std::vector<uint8_t> VirtualFloppyDriver::TakeImage() const {
 void VirtualFloppyDriver::MarkUnreadable(int32_t cylinder, int32_t head, uint8_t sector) {
     for (VirtualSector& laid : TrackAt(cylinder, head).sectors)
         if (laid.id.sector == sector) laid.unreadable = true;
+}
+
+void VirtualFloppyDriver::PlaceHead(int32_t cylinder) {
+    head_ = std::min(std::max(cylinder, 0), kHeadTravel - 1);
 }
 
 void VirtualFloppyDriver::SetVersion(uint32_t version) {
@@ -148,60 +231,78 @@ DriverResult VirtualFloppyDriver::SetDataRate(FloppyHandle handle, uint8_t rate)
     return result;
 }
 
+DriverResult VirtualFloppyDriver::ProbeDrive(FloppyHandle handle) {
+    return EnterOnDrive(VirtualCall::kProbe, handle, kAnyTrack, kAnyTrack);
+}
+
 DriverResult VirtualFloppyDriver::ResetController(FloppyHandle handle) {
-    return EnterOnDrive(VirtualCall::kReset, handle, kAnyTrack, kAnyTrack);
+    const DriverResult result = EnterOnDrive(VirtualCall::kReset, handle, kAnyTrack, kAnyTrack);
+    if (result.ok) counter_ = 0;
+    return result;
+}
+
+DriverResult VirtualFloppyDriver::Recalibrate(FloppyHandle handle) {
+    const DriverResult result = EnterOnDrive(VirtualCall::kRecalibrate, handle, kAnyTrack, kAnyTrack);
+    if (!result.ok) return result;
+    head_ -= std::min(head_, kRecalibrateSteps);
+    counter_ = 0;
+    return head_ == 0 ? result : DriverFailure(kErrorSeek);
 }
 
 DriverResult VirtualFloppyDriver::Seek(FloppyHandle handle, uint8_t cylinder, uint8_t head) {
     const DriverResult result = EnterOnDrive(VirtualCall::kSeek, handle, cylinder, head);
     if (!result.ok) return result;
     if (cylinder >= kCylinders || head >= kHeads) return DriverFailure(kErrorSeek);
-    position_ = cylinder;
+    PlaceHead(head_ + cylinder - counter_);
+    counter_ = cylinder;
     return result;
 }
 
-DriverResult VirtualFloppyDriver::FindSectors(const TransferParameters& parameters, uint32_t length,
-                                              std::vector<VirtualSector*>* found) {
+DriverResult VirtualFloppyDriver::CheckTransfer(const TransferParameters& parameters, uint32_t length) {
     const uint32_t sectorBytes = SectorBytes(parameters.sizeCode);
     if (parameters.physicalHead >= kHeads || sectorBytes == 0 || length == 0 || length % sectorBytes != 0)
         return DriverFailure(kErrorInvalidParameter);
     // The driver reads from the first sector up to, not including, the end-of-track number.
-    const uint32_t count = length / sectorBytes;
-    if (static_cast<uint32_t>(parameters.endOfTrack) != parameters.sector + count)
+    if (static_cast<uint32_t>(parameters.endOfTrack) != parameters.sector + length / sectorBytes)
         return DriverFailure(kErrorInvalidParameter);
-
-    VirtualTrack& track = TrackAt(position_, parameters.physicalHead);
+    const VirtualTrack& track = TrackAt(head_, parameters.physicalHead);
     // An unformatted track, or one recorded in another way, shows no ID field at all.
     if (track.sectors.empty() || (parameters.flags & kMfm) == 0 || track.rate != rate_)
         return DriverFailure(kErrorIdMarkNotFound);
-    for (uint32_t next = 0; next < count; ++next) {
-        VirtualSector* match = nullptr;
-        for (VirtualSector& laid : track.sectors) {
-            if (laid.id.cylinder == parameters.cylinder && laid.id.head == parameters.head &&
-                static_cast<uint32_t>(laid.id.sector) == parameters.sector + next &&
-                laid.id.sizeCode == parameters.sizeCode) {
-                match = &laid;
-                break;
-            }
-        }
-        if (match == nullptr) return DriverFailure(kErrorSectorNotFound);
-        found->push_back(match);
-    }
     return DriverSuccess();
+}
+
+DriverResult VirtualFloppyDriver::FindSector(const TransferParameters& parameters, uint32_t next,
+                                             size_t* found) {
+    const VirtualTrack& track = TrackAt(head_, parameters.physicalHead);
+    for (size_t index = 0; index < track.sectors.size(); ++index) {
+        const SectorIdField& id = track.sectors[index].id;
+        if (id.cylinder == parameters.cylinder && id.head == parameters.head &&
+            static_cast<uint32_t>(id.sector) == parameters.sector + next &&
+            id.sizeCode == parameters.sizeCode) {
+            // A data field whose mark was overwritten is not found either.
+            if (track.sectors[index].fieldBytes == 0) return DriverFailure(kErrorSectorNotFound);
+            *found = index;
+            return DriverSuccess();
+        }
+    }
+    return DriverFailure(kErrorSectorNotFound);
 }
 
 DriverResult VirtualFloppyDriver::ReadData(FloppyHandle handle, const TransferParameters& parameters,
                                            uint8_t* data, uint32_t length) {
     transfers_.push_back(VirtualTransfer{VirtualCall::kRead, parameters, length});
-    DriverResult result = EnterOnDrive(VirtualCall::kRead, handle, position_, parameters.physicalHead);
-    if (!result.ok) return result;
-    std::vector<VirtualSector*> sectors;
-    result = FindSectors(parameters, length, &sectors);
-    if (!result.ok) return result;
-    for (const VirtualSector* sector : sectors) {
-        if (sector->unreadable) return DriverFailure(kErrorCrc);
-        std::memcpy(data, sector->data.data(), sector->data.size());
-        data += sector->data.size();
+    DriverResult result = EnterOnDrive(VirtualCall::kRead, handle, head_, parameters.physicalHead);
+    if (result.ok) result = CheckTransfer(parameters, length);
+    const uint32_t sectorBytes = SectorBytes(parameters.sizeCode);
+    for (uint32_t next = 0; result.ok && next < length / sectorBytes; ++next) {
+        size_t index = 0;
+        result = FindSector(parameters, next, &index);
+        if (!result.ok) break;
+        const VirtualSector& sector = TrackAt(head_, parameters.physicalHead).sectors[index];
+        // A data field of another size ends where its CRC does not match.
+        if (sector.unreadable || sector.fieldBytes != sectorBytes) return DriverFailure(kErrorCrc);
+        std::memcpy(data + next * sectorBytes, sector.data.data(), sectorBytes);
     }
     return result;
 }
@@ -209,35 +310,30 @@ DriverResult VirtualFloppyDriver::ReadData(FloppyHandle handle, const TransferPa
 DriverResult VirtualFloppyDriver::WriteData(FloppyHandle handle, const TransferParameters& parameters,
                                             const uint8_t* data, uint32_t length) {
     transfers_.push_back(VirtualTransfer{VirtualCall::kWrite, parameters, length});
-    DriverResult result = EnterOnDrive(VirtualCall::kWrite, handle, position_, parameters.physicalHead);
-    if (!result.ok) return result;
-    std::vector<VirtualSector*> sectors;
-    result = FindSectors(parameters, length, &sectors);
-    if (!result.ok) return result;
-    for (VirtualSector* sector : sectors) {
-        std::memcpy(sector->data.data(), data, sector->data.size());
-        sector->unreadable = false;
-        data += sector->data.size();
+    DriverResult result = EnterOnDrive(VirtualCall::kWrite, handle, head_, parameters.physicalHead);
+    if (result.ok) result = CheckTransfer(parameters, length);
+    const uint32_t sectorBytes = SectorBytes(parameters.sizeCode);
+    // Each sector is found after the one before it was written, which may have run over its ID.
+    for (uint32_t next = 0; result.ok && next < length / sectorBytes; ++next) {
+        size_t index = 0;
+        result = FindSector(parameters, next, &index);
+        if (result.ok)
+            WriteField(&TrackAt(head_, parameters.physicalHead), index, data + next * sectorBytes,
+                       sectorBytes);
     }
     return result;
 }
 
 DriverResult VirtualFloppyDriver::Format(FloppyHandle handle, const FormatParameters& parameters) {
-    const DriverResult result =
-        EnterOnDrive(VirtualCall::kFormat, handle, position_, parameters.physicalHead);
+    const DriverResult result = EnterOnDrive(VirtualCall::kFormat, handle, head_, parameters.physicalHead);
     if (!result.ok) return result;
     if (parameters.physicalHead >= kHeads || (parameters.flags & kMfm) == 0 || parameters.sectorCount == 0 ||
         parameters.sectorCount > kFormatIdFieldCount)
         return DriverFailure(kErrorInvalidParameter);
-    VirtualTrack& track = TrackAt(position_, parameters.physicalHead);
+    VirtualTrack& track = TrackAt(head_, parameters.physicalHead);
     track = VirtualTrack{};
     track.rate = rate_;
     track.lastFormat = parameters;
-    for (int32_t index = 0; index < parameters.sectorCount; ++index) {
-        VirtualSector laid{};
-        laid.id = parameters.ids[index];
-        laid.data.assign(SectorBytes(laid.id.sizeCode), parameters.fillByte);
-        track.sectors.push_back(laid);
-    }
+    LayDown(&track, parameters);
     return result;
 }

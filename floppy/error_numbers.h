@@ -10,6 +10,9 @@ constexpr uint32_t kErrorWriteProtected = 19;
 constexpr uint32_t kErrorNotReady = 21;
 constexpr uint32_t kErrorCrc = 23;
 constexpr uint32_t kErrorSeek = 25;
+// The request is not supported: what a driver reports when the system refuses raw controller
+// commands (EOPNOTSUPP from the Linux kernel).
+constexpr uint32_t kErrorNotSupported = 50;
 constexpr uint32_t kErrorSectorNotFound = 27;
 constexpr uint32_t kErrorWriteFault = 29;
 constexpr uint32_t kErrorReadFault = 30;

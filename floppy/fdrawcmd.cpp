@@ -29,6 +29,10 @@ FdrawcmdRequest ResetRequest() {
     return Request(kIoctlReset, nullptr, 0, RequestData::kNone, 0);
 }
 
+FdrawcmdRequest RecalibrateRequest() {
+    return Request(kIoctlRecalibrate, nullptr, 0, RequestData::kNone, 0);
+}
+
 FdrawcmdRequest SeekRequest(uint8_t cylinder, uint8_t head) {
     const uint8_t seek[2] = {cylinder, head};
     return Request(kIoctlSeek, seek, sizeof seek, RequestData::kNone, 0);

@@ -11,8 +11,8 @@
 // The driver's control device, which answers the version query.
 constexpr const char* kFdrawcmdControlDevice = "\\\\.\\fdrawcmd";
 
-// Where the driver installer is offered.
-#define FDRAWCMD_INSTALLER_ADDRESS "http://www.example.org/fdrawcmd/FdInstall.exe"
+// Where the driver's author offers its installer.
+#define FDRAWCMD_INSTALLER_ADDRESS "http://simonowen.com/fdrawcmd/FdInstall.exe"
 
 constexpr FloppyDriverTexts kFdrawcmdTexts = {
     "\\\\.\\fdraw%d",
@@ -20,6 +20,8 @@ constexpr FloppyDriverTexts kFdrawcmdTexts = {
     "from " FDRAWCMD_INSTALLER_ADDRESS,
     "The installed FDRAWCMD floppy driver is too old. You can download a new version "
     "from " FDRAWCMD_INSTALLER_ADDRESS,
+    "The installed FDRAWCMD floppy driver refuses controller commands. You can download the driver "
+    "again from " FDRAWCMD_INSTALLER_ADDRESS,
 };
 
 // Device type 0x22, read and write access, the function number and the buffer method.
@@ -36,6 +38,8 @@ constexpr uint32_t kIoctlGetVersion = FdrawcmdControlCode(0x888, kMethodBuffered
 constexpr uint32_t kIoctlSetDataRate = FdrawcmdControlCode(0x904, kMethodBuffered);
 constexpr uint32_t kIoctlReset = FdrawcmdControlCode(0x902, kMethodBuffered);
 constexpr uint32_t kIoctlSeek = FdrawcmdControlCode(kControllerFunctionBase + kCommandSeek, kMethodBuffered);
+constexpr uint32_t kIoctlRecalibrate =
+    FdrawcmdControlCode(kControllerFunctionBase + kCommandRecalibrate, kMethodBuffered);
 constexpr uint32_t kIoctlReadData =
     FdrawcmdControlCode(kControllerFunctionBase + kCommandReadData, kMethodOutDirect);
 constexpr uint32_t kIoctlWriteData =
@@ -45,8 +49,8 @@ constexpr uint32_t kIoctlFormatTrack =
 
 static_assert(kIoctlGetVersion == 0x22E220 && kIoctlSetDataRate == 0x22E410 && kIoctlReset == 0x22E408,
               "driver control codes");
-static_assert(kIoctlSeek == 0x22E03C && kIoctlReadData == 0x22E01A && kIoctlWriteData == 0x22E015 &&
-                  kIoctlFormatTrack == 0x22E034,
+static_assert(kIoctlSeek == 0x22E03C && kIoctlRecalibrate == 0x22E01C && kIoctlReadData == 0x22E01A &&
+                  kIoctlWriteData == 0x22E015 && kIoctlFormatTrack == 0x22E034,
               "controller command control codes");
 
 // What the call's second (output) buffer carries.
@@ -68,6 +72,10 @@ struct FdrawcmdRequest {
 FdrawcmdRequest VersionRequest();
 FdrawcmdRequest DataRateRequest(uint8_t rate);
 FdrawcmdRequest ResetRequest();
+// The driver recalibrates twice for one request and lets the head settle; its reset leaves the
+// controller to be specified again before the next command, which the driver does itself.
+FdrawcmdRequest RecalibrateRequest();
+// The driver lets the head settle before and after the seek.
 FdrawcmdRequest SeekRequest(uint8_t cylinder, uint8_t head);
 FdrawcmdRequest ReadDataRequest(const TransferParameters& parameters, uint32_t length);
 // The sector data travels in the call's output buffer, which the driver reads.

@@ -25,15 +25,17 @@ void AddByte(RawFloppyCommand* command, uint8_t value) {
     ++command->commandCount;
 }
 
-// The error number of a command that the controller ended abnormally.
+// The error number of a command that the controller ended abnormally, tested in the order the
+// FDRAWCMD driver tests the status bytes, so that one disk fault reads the same on both systems.
 uint32_t AbnormalEndError(uint8_t st1, uint8_t st2) {
-    const bool wrongCylinder = (st2 & (kSt2WrongCylinder | kSt2BadCylinder)) != 0;
-    if (st1 & kSt1NotWritable) return kErrorWriteProtected;
-    if ((st1 & kSt1MissingAddressMark) || (st2 & kSt2MissingDataMark)) return kErrorIdMarkNotFound;
-    if (wrongCylinder) return kErrorWrongCylinder;
-    if (st1 & kSt1NoData) return kErrorSectorNotFound;
     if ((st1 & kSt1DataError) || (st2 & kSt2DataErrorInData)) return kErrorCrc;
     if (st1 & kSt1Overrun) return kErrorIoDevice;
+    if (st1 & (kSt1NoData | kSt1EndOfCylinder)) return kErrorSectorNotFound;
+    if (st2 & kSt2BadCylinder) return kErrorWrongCylinder;
+    if (st2 & kSt2MissingDataMark) return kErrorSectorNotFound;
+    if (st1 & kSt1NotWritable) return kErrorWriteProtected;
+    if (st1 & kSt1MissingAddressMark) return kErrorIdMarkNotFound;
+    if (st2 & kSt2WrongCylinder) return kErrorWrongCylinder;
     return kErrorFloppyUnknown;
 }
 
@@ -44,6 +46,28 @@ RawFloppyCommand BuildRawSeek(uint8_t unit, uint8_t rate, uint8_t cylinder, uint
     AddByte(&command, kCommandSeek);
     AddByte(&command, HeadAndUnit(head, unit));
     AddByte(&command, cylinder);
+    return command;
+}
+
+RawFloppyCommand BuildRawRecalibrate(uint8_t unit, uint8_t rate) {
+    RawFloppyCommand command = StartCommand(kRawInterrupt, rate, 0);
+    AddByte(&command, kCommandRecalibrate);
+    AddByte(&command, HeadAndUnit(0, unit));
+    return command;
+}
+
+RawFloppyCommand BuildRawSpecify(uint8_t rate) {
+    RawFloppyCommand command = StartCommand(0, rate, 0);
+    AddByte(&command, kCommandSpecify);
+    AddByte(&command, kSpecifyStepRateHeadUnload);
+    AddByte(&command, kSpecifyHeadLoadDma);
+    return command;
+}
+
+RawFloppyCommand BuildRawSenseDrive(uint8_t unit, uint8_t rate) {
+    RawFloppyCommand command = StartCommand(0, rate, 0);
+    AddByte(&command, kCommandSenseDriveStatus);
+    AddByte(&command, HeadAndUnit(0, unit));
     return command;
 }
 
@@ -85,18 +109,26 @@ RawFloppyCommand BuildRawFormat(uint8_t unit, uint8_t rate, uint8_t cylinder,
 }
 
 DriverResult JudgeSeekReply(const RawFloppyReply& reply, uint8_t cylinder) {
+    if (reply.callFailed) return DriverFailure(reply.callError);
     if (reply.flags & kRawHardFailure) return DriverFailure(kErrorNotReady);
-    if (reply.callFailed) return DriverFailure(kErrorSeek);
-    // The kernel senses the seek's interrupt: ST0, then the cylinder the head is on.
+    // The kernel senses the seek's interrupt: ST0, then the cylinder the controller counts (which
+    // says nothing of where the head really is).
     if (reply.replyCount >= 1 && (reply.reply[0] & (kSt0InterruptCode | kSt0EquipmentCheck)))
         return DriverFailure(kErrorSeek);
     if (reply.replyCount >= 2 && reply.reply[1] != cylinder) return DriverFailure(kErrorSeek);
     return DriverSuccess();
 }
 
+DriverResult JudgeProbeReply(const RawFloppyReply& reply) {
+    if (reply.callFailed && reply.callError == kRefusedErrno) return DriverFailure(kErrorNotSupported);
+    if (reply.callFailed) return DriverFailure(reply.callError);
+    if ((reply.flags & kRawHardFailure) || reply.replyCount < 1) return DriverFailure(kErrorNotReady);
+    return DriverSuccess();
+}
+
 DriverResult JudgeTransferReply(const RawFloppyReply& reply, bool writing) {
+    if (reply.callFailed) return DriverFailure(reply.callError);
     if (reply.flags & kRawHardFailure) return DriverFailure(kErrorNotReady);
-    if (reply.callFailed) return DriverFailure(kErrorIoDevice);
     // A failed ioctl aside, the controller's own verdict is in its result bytes.
     if (reply.replyCount < 3) return DriverFailure(kErrorBadRegisters);
     const uint8_t st0 = reply.reply[0];

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "floppy/controller_commands.h"
 #include "floppy/error_numbers.h"
@@ -23,7 +24,12 @@ static_assert(kRawRead == FD_RAW_READ && kRawWrite == FD_RAW_WRITE && kRawInterr
                   kRawNeedSeek == FD_RAW_NEED_SEEK && kRawSpin == FD_RAW_SPIN &&
                   kRawFailure == FD_RAW_FAILURE && kRawHardFailure == FD_RAW_HARDFAILURE,
               "raw command flags");
-static_assert(kRawCommandSize == FD_RAW_CMD_SIZE && kRawReplySize == FD_RAW_REPLY_SIZE, "raw command bytes");
+// Kernel headers before 5.8 have no FD_RAW_CMD_SIZE or FD_RAW_REPLY_SIZE; the record's own fields
+// give the sizes in every version.
+static_assert(kRawCommandSize == sizeof(floppy_raw_cmd::cmd) &&
+                  kRawReplySize == sizeof(floppy_raw_cmd::reply),
+              "raw command bytes");
+static_assert(kRefusedErrno == EOPNOTSUPP, "the errno of refused raw commands");
 
 namespace {
 
@@ -41,11 +47,20 @@ RawFloppyReply Issue(intptr_t descriptor, const RawFloppyCommand& command) {
 
     RawFloppyReply reply{};
     reply.callFailed = ioctl(static_cast<int>(descriptor), FDRAWCMD, &raw) != 0;
+    reply.callError = reply.callFailed ? static_cast<uint32_t>(errno) : 0;
     reply.flags = raw.flags;
     reply.residual = raw.length > 0 ? static_cast<uint32_t>(raw.length) : 0;
     reply.replyCount = raw.reply_count <= kRawReplySize ? raw.reply_count : kRawReplySize;
     std::memcpy(reply.reply, raw.reply, reply.replyCount);
     return reply;
+}
+
+// Gives the head time to settle after it moved.
+void WaitForHeadSettle() {
+    timespec settle{};
+    settle.tv_nsec = static_cast<long>(kHeadSettleMilliseconds) * 1000000L;
+    while (nanosleep(&settle, &settle) != 0 && errno == EINTR) {
+    }
 }
 
 // The drive's number on its controller, from the device's minor number.
@@ -87,15 +102,37 @@ class KernelFloppyDriver : public FloppyDriver {
         return DriverSuccess();
     }
 
+    DriverResult ProbeDrive(FloppyHandle handle) override {
+        return JudgeProbeReply(Issue(handle.value, BuildRawSenseDrive(unit_, rate_)));
+    }
+
+    // The kernel's reset leaves the controller's step rate and head times unset, and its own
+    // recalibration never runs for raw commands: the programs recalibrate next.
     DriverResult ResetController(FloppyHandle handle) override {
         if (ioctl(static_cast<int>(handle.value), FDRESET, FD_RESET_ALWAYS) != 0)
             return DriverFailure(static_cast<uint32_t>(errno));
+        specified_ = false;
         return DriverSuccess();
+    }
+
+    // The kernel sends its own SPECIFY only before transfers, so the first head movement after a
+    // reset gets one from here.
+    DriverResult Recalibrate(FloppyHandle handle) override {
+        if (!specified_) {
+            const RawFloppyReply reply = Issue(handle.value, BuildRawSpecify(rate_));
+            if (reply.callFailed) return DriverFailure(reply.callError);
+            specified_ = true;
+        }
+        const DriverResult result = JudgeSeekReply(Issue(handle.value, BuildRawRecalibrate(unit_, rate_)), 0);
+        WaitForHeadSettle();
+        if (result.ok) cylinder_ = 0;
+        return result;
     }
 
     DriverResult Seek(FloppyHandle handle, uint8_t cylinder, uint8_t head) override {
         const RawFloppyReply reply = Issue(handle.value, BuildRawSeek(unit_, rate_, cylinder, head));
         const DriverResult result = JudgeSeekReply(reply, cylinder);
+        WaitForHeadSettle();
         if (result.ok) cylinder_ = cylinder;
         return result;
     }
@@ -123,6 +160,7 @@ class KernelFloppyDriver : public FloppyDriver {
     uint8_t unit_ = 0;
     uint8_t rate_ = 2;
     uint8_t cylinder_ = 0;
+    bool specified_ = false;
 };
 
 }  // namespace
@@ -142,6 +180,7 @@ constexpr FloppyDriverTexts kNoFloppyDriverTexts = {
     "/dev/fd%d",
     "This system has no floppy driver these programs can use: they need the Linux kernel floppy driver.",
     "This system has no floppy driver these programs can use: they need the Linux kernel floppy driver.",
+    "This system has no floppy driver these programs can use: they need the Linux kernel floppy driver.",
 };
 
 // Every call fails: the version query first, so the programs stop with the "not installed" report.
@@ -151,7 +190,9 @@ class MissingFloppyDriver : public FloppyDriver {
     DriverResult QueryVersion(uint32_t*) override { return DriverFailure(kErrorFileNotFound); }
     DriverResult OpenDrive(const char*, FloppyHandle*) override { return DriverFailure(kErrorFileNotFound); }
     DriverResult SetDataRate(FloppyHandle, uint8_t) override { return DriverFailure(kErrorInvalidHandle); }
+    DriverResult ProbeDrive(FloppyHandle) override { return DriverFailure(kErrorInvalidHandle); }
     DriverResult ResetController(FloppyHandle) override { return DriverFailure(kErrorInvalidHandle); }
+    DriverResult Recalibrate(FloppyHandle) override { return DriverFailure(kErrorInvalidHandle); }
     DriverResult Seek(FloppyHandle, uint8_t, uint8_t) override { return DriverFailure(kErrorInvalidHandle); }
     DriverResult ReadData(FloppyHandle, const TransferParameters&, uint8_t*, uint32_t) override {
         return DriverFailure(kErrorInvalidHandle);

@@ -65,8 +65,16 @@ class FdrawcmdDriver : public FloppyDriver {
         return Issue(AsWindowsHandle(handle), DataRateRequest(rate), nullptr);
     }
 
+    // The FDRAWCMD driver passes controller commands by design: a driver that answered the version
+    // query takes them, and the probe costs no call.
+    DriverResult ProbeDrive(FloppyHandle) override { return DriverSuccess(); }
+
     DriverResult ResetController(FloppyHandle handle) override {
         return Issue(AsWindowsHandle(handle), ResetRequest(), nullptr);
+    }
+
+    DriverResult Recalibrate(FloppyHandle handle) override {
+        return Issue(AsWindowsHandle(handle), RecalibrateRequest(), nullptr);
     }
 
     DriverResult Seek(FloppyHandle handle, uint8_t cylinder, uint8_t head) override {

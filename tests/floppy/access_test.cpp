@@ -12,10 +12,10 @@ namespace {
 
 const char* const kNotInstalled =
     "The FDRAWCMD floppy driver is not installed. You can download the driver from "
-    "http://www.example.org/fdrawcmd/FdInstall.exe";
+    "http://simonowen.com/fdrawcmd/FdInstall.exe";
 const char* const kTooOld =
     "The installed FDRAWCMD floppy driver is too old. You can download a new version from "
-    "http://www.example.org/fdrawcmd/FdInstall.exe";
+    "http://simonowen.com/fdrawcmd/FdInstall.exe";
 
 constexpr int32_t kNoFault = -1;
 
@@ -63,6 +63,45 @@ TEST(OpenFloppyTest, ChecksTheDriverOpensTheDriveAndSetsTheDataRate) {
     }
 }
 
+TEST(OpenFloppyTest, ADriveThatTakesNoControllerCommandsIsFoundBeforeAnythingMoves) {
+    struct Case {
+        const char* what;
+        uint32_t probeError;  // 0: the probe succeeds
+        int32_t code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"commands taken", 0, 0, ""},
+        {"commands refused", kErrorNotSupported, 2,
+         "The installed FDRAWCMD floppy driver refuses controller commands. You can download the driver "
+         "again "
+         "from http://simonowen.com/fdrawcmd/FdInstall.exe"},
+        {"no answer", kErrorNotReady, 6, "Could not open drive \\\\.\\fdraw0."},
+    };
+    for (const Case& c : cases) {
+        VirtualFloppyDriver driver;
+        if (c.probeError != 0) driver.FailCall(VirtualCall::kProbe, c.probeError);
+        FloppyHandle handle;
+        const StatusRecord status = OpenFloppy(0, driver, "A:", &handle);
+        EXPECT_EQ(status.code, c.code) << c.what;
+        EXPECT_EQ(std::string(status.message), c.message) << c.what;
+        EXPECT_EQ(driver.CallCount(VirtualCall::kDataRate), c.code == 0 ? 1 : 0) << c.what;
+    }
+}
+
+TEST(ResetFloppyTest, BringsTheHeadToCylinderZeroWhereverTheLastRunLeftIt) {
+    // The last run left the head on cylinder 0, on its last cylinder, at the end of its travel.
+    for (const int32_t headAt : {0, 79, 82}) {
+        VirtualFloppyDriver driver;
+        driver.PlaceHead(headAt);
+        FloppyHandle handle;
+        ASSERT_EQ(OpenFloppy(0, driver, "A:", &handle).code, 0);
+        EXPECT_EQ(ResetFloppy(0, driver, handle).code, 0) << headAt;
+        ASSERT_EQ(SeekFloppy(0, driver, handle, 1, 5).code, 0);
+        EXPECT_EQ(driver.HeadCylinder(), 5) << headAt;
+    }
+}
+
 TEST(OpenFloppyTest, TracesTheDriveFromLevelOne) {
     struct Case {
         int8_t trace;
@@ -97,6 +136,8 @@ TEST(ResetAndSeekTest, FailuresCarryTheirCodesAndMessages) {
          "--ResetFloppy--\n"},
         {"reset while seeks fail", VirtualCall::kSeek, kAnyTrack, kAnyTrack, true, 0, "",
          "--ResetFloppy--\n--END: ResetFloppy--\n"},
+        {"recalibration fails", VirtualCall::kRecalibrate, kAnyTrack, kAnyTrack, true, 8,
+         "Floppy recalibration failed. 25.", "--ResetFloppy--\n"},
         {"seek refused here", VirtualCall::kSeek, 3, 1, false, 10, "The floppy seek was not successful.",
          "--SeekFloppy--\n"},
         {"seek refused on the other head", VirtualCall::kSeek, 3, 0, false, 0, "",

@@ -60,12 +60,12 @@ TEST(BreskaTest, AFailureIsReportedAndTheTracksReadSoFarStay) {
         {"driver missing", Trouble::kNoDriver,
          Report(2,
                 "The FDRAWCMD floppy driver is not installed. You can download the driver from "
-                "http://www.example.org/fdrawcmd/FdInstall.exe"),
+                "http://simonowen.com/fdrawcmd/FdInstall.exe"),
          0},
         {"driver 0x00FF", Trouble::kOldDriver,
          Report(3,
                 "The installed FDRAWCMD floppy driver is too old. You can download a new version from "
-                "http://www.example.org/fdrawcmd/FdInstall.exe"),
+                "http://simonowen.com/fdrawcmd/FdInstall.exe"),
          0},
         {"drive cannot be opened", Trouble::kNoDrive, Report(6, "Could not open drive \\\\.\\fdraw0."), 0},
         {"data rate refused", Trouble::kDataRate, Report(7, "Error setting the data rate."), 0},

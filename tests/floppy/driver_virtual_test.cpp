@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "floppy/error_numbers.h"
@@ -72,12 +74,12 @@ TEST(VirtualDriveTest, AFormatLaysDownItsIdFieldsAndTheFillByte) {
     format.fillByte = 0xE5;
     ASSERT_TRUE(driver.Format(handle, format).ok);
 
-    Bytes data(5120);
-    ASSERT_TRUE(driver.ReadData(handle, BuildTransferParameters(1, 7, 0, 5, 3), data.data(), 5120).ok);
-    EXPECT_EQ(data, Bytes(5120, 0xE5));
+    // Eleven ID fields, each with a data field of the format's 256 bytes.
+    ASSERT_EQ(driver.Track(7, 1).sectors.size(), 11u);
+    for (const VirtualSector& laid : driver.Track(7, 1).sectors) EXPECT_EQ(laid.data, Bytes(256, 0xE5));
+    Bytes data(512);
     const Bytes written(512, 0x3C);
     ASSERT_TRUE(driver.WriteData(handle, BuildTransferParameters(1, 7, 5, 1, 2), written.data(), 512).ok);
-    data.resize(512);
     ASSERT_TRUE(driver.ReadData(handle, BuildTransferParameters(1, 7, 5, 1, 2), data.data(), 512).ok);
     EXPECT_EQ(data, written);
     // The other head's track stays unformatted.
@@ -129,4 +131,61 @@ TEST(VirtualDriveTest, CallsOnADriveThatIsNotOpenFail) {
     FloppyHandle handle = OpenDriveA(driver, 2);
     EXPECT_EQ(handle.value, 1000);
     EXPECT_FALSE(driver.Seek(handle, 80, 0).ok);
+}
+
+// What a real controller and drive refuse, the test drive refuses too.
+TEST(VirtualDriveTest, FailsWhereHardwareFails) {
+    enum class Step { kResetOnly, kRecalibrateOnce, kRecalibrateTwice, kFormatOnly, kFormatAndWrite };
+    struct Case {
+        const char* what;
+        int32_t headAt;  // where the last run left the head
+        Step step;
+        uint8_t formatSizeCode;
+        uint32_t error;  // of the track's read; 0 when it reads back
+    };
+    const Case cases[] = {
+        {"reset without recalibration", 30, Step::kResetOnly, 1, kErrorSectorNotFound},
+        {"one recalibration from the end of travel", 82, Step::kRecalibrateOnce, 1, kErrorSectorNotFound},
+        {"two recalibrations", 82, Step::kRecalibrateTwice, 1, 0},
+        {"format without the write pass", 0, Step::kFormatOnly, 1, kErrorCrc},
+        {"format and write", 0, Step::kFormatAndWrite, 1, 0},
+        {"format with 128-byte data fields", 0, Step::kFormatAndWrite, 0, kErrorSectorNotFound},
+        {"format with 512-byte data fields", 0, Step::kFormatAndWrite, 2, kErrorSectorNotFound},
+        {"format with 1,024-byte data fields", 0, Step::kFormatAndWrite, 3, kErrorSectorNotFound},
+    };
+    const Bytes image = std::vector<uint8_t>(kDiskBytes, 0x5A);
+    for (const Case& c : cases) {
+        VirtualFloppyDriver driver;
+        driver.PutImage(image);
+        driver.PlaceHead(c.headAt);
+        FloppyHandle handle = OpenDriveA(driver, 2);
+        ASSERT_TRUE(driver.ResetController(handle).ok);
+        // 77 steps do not reach cylinder 0 from cylinder 82; the second recalibration does.
+        if (c.step == Step::kRecalibrateOnce || c.step == Step::kRecalibrateTwice) {
+            EXPECT_EQ(driver.Recalibrate(handle).error, kErrorSeek) << c.what;
+        }
+        if (c.step == Step::kRecalibrateTwice) {
+            EXPECT_TRUE(driver.Recalibrate(handle).ok) << c.what;
+        }
+        ASSERT_TRUE(driver.Seek(handle, 5, 1).ok) << c.what;
+        Bytes track(kTrackBytes, 0x5A);
+        uint32_t moved = 0;
+        if (c.step == Step::kFormatOnly || c.step == Step::kFormatAndWrite) {
+            FormatParameters format = BuildFormatParameters(1, 5);
+            format.sizeCode = c.formatSizeCode;
+            ASSERT_TRUE(driver.Format(handle, format).ok) << c.what;
+        }
+        if (c.step == Step::kFormatAndWrite) {
+            std::fill(track.begin(), track.end(), 0xC3);
+            WriteTrack(0, driver, handle, 1, 5, track.data(), &moved);
+        }
+        Bytes read(kTrackBytes, 0);
+        const StatusRecord status = ReadTrack(0, driver, handle, 1, 5, read.data(), &moved);
+        EXPECT_EQ(status.code, c.error == 0 ? 0 : 11) << c.what;
+        const std::string failure = "Reading sectors was not successful. " + std::to_string(c.error) + ".";
+        EXPECT_EQ(std::string(status.message), c.error == 0 ? "" : failure) << c.what;
+        if (c.error == 0) {
+            EXPECT_EQ(read, track) << c.what;
+        }
+    }
 }

@@ -63,8 +63,8 @@ TEST(FdrawcmdRequestTest, DevicesAndDownloadTexts) {
     EXPECT_STREQ(kFdrawcmdTexts.deviceNameFormat, "\\\\.\\fdraw%d");
     EXPECT_STREQ(kFdrawcmdTexts.notInstalled,
                  "The FDRAWCMD floppy driver is not installed. You can download the driver from "
-                 "http://www.example.org/fdrawcmd/FdInstall.exe");
+                 "http://simonowen.com/fdrawcmd/FdInstall.exe");
     EXPECT_STREQ(kFdrawcmdTexts.tooOld,
                  "The installed FDRAWCMD floppy driver is too old. You can download a new version from "
-                 "http://www.example.org/fdrawcmd/FdInstall.exe");
+                 "http://simonowen.com/fdrawcmd/FdInstall.exe");
 }

@@ -89,8 +89,8 @@ TEST(FormatTrackTest, FormatsThenWritesZerosAndTheIdentificationBlock) {
             std::copy(kEmptyDiskIdentificationBlock.begin(), kEmptyDiskIdentificationBlock.end(),
                       expected.begin() + kLargeSectorsBytes);
         EXPECT_EQ(Bytes(track, track + kTrackBytes), expected) << c.head << " " << c.cylinder;
-        // The track is still readable in the DPX-1 layout, as eleven ID fields.
-        EXPECT_EQ(driver.Track(c.cylinder, c.head).sectors.size(), 11u);
+        // The 1,024-byte data fields ran over the dummy ID fields: the six real ones are left.
+        EXPECT_EQ(driver.Track(c.cylinder, c.head).sectors.size(), 6u);
     }
 }
 

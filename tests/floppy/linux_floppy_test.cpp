@@ -20,9 +20,11 @@ Bytes CommandBytes(const RawFloppyCommand& command) {
     return Bytes(command.command, command.command + command.commandCount);
 }
 
-RawFloppyReply Reply(bool callFailed, uint32_t flags, uint32_t residual, const Bytes& bytes) {
+// callError is the errno of a failed ioctl, 0 for one that succeeded.
+RawFloppyReply Reply(uint32_t callError, uint32_t flags, uint32_t residual, const Bytes& bytes) {
     RawFloppyReply reply{};
-    reply.callFailed = callFailed;
+    reply.callFailed = callError != 0;
+    reply.callError = callError;
     reply.flags = flags;
     reply.residual = residual;
     reply.replyCount = static_cast<uint8_t>(bytes.size());
@@ -48,6 +50,9 @@ TEST(LinuxRawCommandTest, CommandBytesFlagsAndTrack) {
     const Case cases[] = {
         {"seek head 1 on drive 0", BuildRawSeek(0, 2, 7, 1), {0x0F, 0x04, 7}, kRawInterrupt, nullptr, 0},
         {"seek head 0 on drive 1", BuildRawSeek(1, 2, 79, 0), {0x0F, 0x01, 79}, kRawInterrupt, nullptr, 0},
+        {"recalibrate drive 1", BuildRawRecalibrate(1, 2), {0x07, 0x01}, kRawInterrupt, nullptr, 0},
+        {"specify 6 ms steps", BuildRawSpecify(2), {0x03, 0xDF, 0x02}, 0, nullptr, 0},
+        {"sense drive 1", BuildRawSenseDrive(1, 2), {0x04, 0x01}, 0, nullptr, 0},
         {"read sectors 0 to 4",
          BuildRawTransfer(kCommandReadData, 0, 2, 7, large, sectors, 5120),
          {0x46, 0x04, 7, 1, 0, 3, 4, 0x0A, 0xFF},
@@ -71,7 +76,9 @@ TEST(LinuxRawCommandTest, CommandBytesFlagsAndTrack) {
         EXPECT_EQ(CommandBytes(c.command), c.bytes) << c.what;
         EXPECT_EQ(c.command.flags, c.flags) << c.what;
         EXPECT_EQ(c.command.rate, 2) << c.what;
-        EXPECT_EQ(c.command.track, c.bytes[0] == 0x0F ? c.bytes[2] : 7) << c.what;
+        // A seek names its cylinder, a transfer the one the head is on; the rest stay on 0.
+        const int32_t track = c.bytes[0] == 0x0F ? c.bytes[2] : c.bytes.size() > 3 ? 7 : 0;
+        EXPECT_EQ(c.command.track, track) << c.what;
         EXPECT_EQ(c.command.data, c.data) << c.what;
         EXPECT_EQ(c.command.length, c.length) << c.what;
     }
@@ -91,37 +98,57 @@ TEST(LinuxRawCommandTest, TransferRepliesBecomeErrorNumbers) {
         uint32_t error;
     };
     const Case cases[] = {
-        {"normal end", Reply(false, 0, 0, {0x04, 0, 0, 7, 1, 5, 3}), false, true, 0},
-        {"end of track without terminal count", Reply(false, 0, 0, {0x44, 0x80, 0, 7, 1, 5, 3}), false, true,
-         0},
-        {"end of track with bytes left", Reply(false, 0, 512, {0x44, 0x80, 0, 7, 1, 5, 3}), false, false,
+        {"normal end", Reply(0, 0, 0, {0x04, 0, 0, 7, 1, 5, 3}), false, true, 0},
+        {"end of track without terminal count", Reply(0, 0, 0, {0x44, 0x80, 0, 7, 1, 5, 3}), false, true, 0},
+        {"end of track with bytes left", Reply(0, 0, 512, {0x44, 0x80, 0, 7, 1, 5, 3}), false, false,
          kErrorReadFault},
-        {"bytes left on a write", Reply(false, 0, 100, {0x04, 0, 0, 7, 1, 5, 3}), true, false,
-         kErrorWriteFault},
-        {"CRC error in data", Reply(false, 0, 0, {0x44, 0x20, 0x20, 7, 1, 2, 3}), false, false, kErrorCrc},
-        {"sector not found", Reply(false, 0, 0, {0x44, 0x04, 0, 7, 1, 2, 3}), false, false,
+        {"bytes left on a write", Reply(0, 0, 100, {0x04, 0, 0, 7, 1, 5, 3}), true, false, kErrorWriteFault},
+        {"CRC error in data", Reply(0, 0, 0, {0x44, 0x20, 0x20, 7, 1, 2, 3}), false, false, kErrorCrc},
+        {"sector not found", Reply(0, 0, 0, {0x44, 0x04, 0, 7, 1, 2, 3}), false, false, kErrorSectorNotFound},
+        {"write protected", Reply(0, 0, 0, {0x44, 0x02, 0, 7, 1, 0, 3}), true, false, kErrorWriteProtected},
+        {"no address mark", Reply(0, 0, 0, {0x44, 0x01, 0, 7, 1, 0, 3}), false, false, kErrorIdMarkNotFound},
+        // As the FDRAWCMD driver tests them: "no data" comes before the mark and the cylinder.
+        {"no data mark", Reply(0, 0, 0, {0x44, 0, 0x01, 7, 1, 0, 3}), false, false, kErrorSectorNotFound},
+        {"no ID mark, no data", Reply(0, 0, 0, {0x44, 0x05, 0, 7, 1, 0, 3}), false, false,
          kErrorSectorNotFound},
-        {"write protected", Reply(false, 0, 0, {0x44, 0x02, 0, 7, 1, 0, 3}), true, false,
-         kErrorWriteProtected},
-        {"no address mark", Reply(false, 0, 0, {0x44, 0x01, 0, 7, 1, 0, 3}), false, false,
-         kErrorIdMarkNotFound},
-        {"no data mark", Reply(false, 0, 0, {0x44, 0, 0x01, 7, 1, 0, 3}), false, false, kErrorIdMarkNotFound},
-        {"wrong cylinder", Reply(false, 0, 0, {0x44, 0x04, 0x10, 9, 1, 0, 3}), false, false,
-         kErrorWrongCylinder},
-        {"overrun", Reply(false, 0, 0, {0x44, 0x10, 0, 7, 1, 0, 3}), false, false, kErrorIoDevice},
-        {"abnormal end, no cause", Reply(false, 0, 0, {0x44, 0, 0, 7, 1, 0, 3}), false, false,
+        {"wrong cylinder", Reply(0, 0, 0, {0x44, 0x04, 0x10, 9, 1, 0, 3}), false, false,
+         kErrorSectorNotFound},
+        {"bad cylinder", Reply(0, 0, 0, {0x44, 0, 0x12, 0xFF, 1, 0, 3}), false, false, kErrorWrongCylinder},
+        {"CRC before write protection", Reply(0, 0, 0, {0x44, 0x22, 0, 7, 1, 0, 3}), true, false, kErrorCrc},
+        {"overrun", Reply(0, 0, 0, {0x44, 0x10, 0, 7, 1, 0, 3}), false, false, kErrorIoDevice},
+        {"abnormal end, no cause", Reply(0, 0, 0, {0x44, 0, 0, 7, 1, 0, 3}), false, false,
          kErrorFloppyUnknown},
-        {"invalid command", Reply(false, 0, 0, {0x80, 0, 0, 0, 0, 0, 0}), false, false, kErrorFloppyUnknown},
-        {"drive not ready", Reply(false, 0, 0, {0x48, 0, 0, 7, 1, 0, 3}), false, false, kErrorNotReady},
-        {"equipment check", Reply(false, 0, 0, {0x54, 0, 0, 7, 1, 0, 3}), false, false, kErrorSeek},
-        {"failure flag", Reply(false, kRawFailure, 0, {0x04, 0, 0, 7, 1, 5, 3}), false, false,
+        {"invalid command", Reply(0, 0, 0, {0x80, 0, 0, 0, 0, 0, 0}), false, false, kErrorFloppyUnknown},
+        {"drive not ready", Reply(0, 0, 0, {0x48, 0, 0, 7, 1, 0, 3}), false, false, kErrorNotReady},
+        {"equipment check", Reply(0, 0, 0, {0x54, 0, 0, 7, 1, 0, 3}), false, false, kErrorSeek},
+        {"failure flag", Reply(0, kRawFailure, 0, {0x04, 0, 0, 7, 1, 5, 3}), false, false,
          kErrorFloppyUnknown},
-        {"timed out", Reply(true, kRawHardFailure, 5120, {}), false, false, kErrorNotReady},
-        {"ioctl refused", Reply(true, 0, 5120, {}), true, false, kErrorIoDevice},
-        {"no result bytes", Reply(false, 0, 0, {0x04}), false, false, kErrorBadRegisters},
+        {"timed out", Reply(0, kRawHardFailure, 5120, {}), false, false, kErrorNotReady},
+        {"ioctl failed keeps its errno", Reply(5, kRawHardFailure, 5120, {}), true, false, 5},
+        {"no result bytes", Reply(0, 0, 0, {0x04}), false, false, kErrorBadRegisters},
     };
     for (const Case& c : cases) {
         const DriverResult result = JudgeTransferReply(c.reply, c.writing);
+        EXPECT_EQ(result.ok, c.ok) << c.what;
+        EXPECT_EQ(result.error, c.error) << c.what;
+    }
+}
+
+TEST(LinuxRawCommandTest, ARefusedProbeIsToldApartFromOtherFailures) {
+    struct Case {
+        const char* what;
+        RawFloppyReply reply;
+        bool ok;
+        uint32_t error;
+    };
+    const Case cases[] = {
+        {"drive status", Reply(0, 0, 0, {0x20}), true, 0},
+        {"kernel without raw commands", Reply(kRefusedErrno, 0, 0, {}), false, kErrorNotSupported},
+        {"other errno", Reply(6, 0, 0, {}), false, 6},
+        {"no status byte", Reply(0, 0, 0, {}), false, kErrorNotReady},
+    };
+    for (const Case& c : cases) {
+        const DriverResult result = JudgeProbeReply(c.reply);
         EXPECT_EQ(result.ok, c.ok) << c.what;
         EXPECT_EQ(result.error, c.error) << c.what;
     }
@@ -135,13 +162,13 @@ TEST(LinuxRawCommandTest, SeekRepliesAreChecked) {
         uint32_t error;
     };
     const Case cases[] = {
-        {"seek end on cylinder 7", Reply(false, 0, 0, {0x24, 7}), true, 0},
-        {"no reply bytes", Reply(false, 0, 0, {}), true, 0},
-        {"head on cylinder 6", Reply(false, 0, 0, {0x24, 6}), false, kErrorSeek},
-        {"abnormal end", Reply(false, 0, 0, {0x64, 7}), false, kErrorSeek},
-        {"equipment check", Reply(false, 0, 0, {0x34, 7}), false, kErrorSeek},
-        {"ioctl refused", Reply(true, 0, 0, {}), false, kErrorSeek},
-        {"timed out", Reply(true, kRawHardFailure, 0, {}), false, kErrorNotReady},
+        {"seek end on cylinder 7", Reply(0, 0, 0, {0x24, 7}), true, 0},
+        {"no reply bytes", Reply(0, 0, 0, {}), true, 0},
+        {"head on cylinder 6", Reply(0, 0, 0, {0x24, 6}), false, kErrorSeek},
+        {"abnormal end", Reply(0, 0, 0, {0x64, 7}), false, kErrorSeek},
+        {"equipment check", Reply(0, 0, 0, {0x34, 7}), false, kErrorSeek},
+        {"ioctl failed keeps its errno", Reply(4, 0, 0, {}), false, 4},
+        {"timed out", Reply(0, kRawHardFailure, 0, {}), false, kErrorNotReady},
     };
     for (const Case& c : cases) {
         const DriverResult result = JudgeSeekReply(c.reply, 7);

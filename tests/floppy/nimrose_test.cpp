@@ -40,6 +40,7 @@ Bytes EmptyDpxDisk() {
 TEST(NimroseTest, FormatsEveryTrackAndLeavesAnEmptyDpxDisk) {
     VirtualFloppyDriver driver;
     driver.PutImage(PatternImage());  // an old disk whose contents must go
+    driver.PlaceHead(82);             // the last run left the head at the end of its travel
     const FloppyRun run = RunFloppyProgram(RunNimrose, {"B:"}, driver);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, FirstLines("B:") + FullProgress() + "Press a key...\n");
@@ -57,7 +58,8 @@ TEST(NimroseTest, FormatsEveryTrackAndLeavesAnEmptyDpxDisk) {
                       FormatBytes(BuildFormatParameters(head, cylinder)))
                 << cylinder << " " << head;
 
-    // BRESKA reads the formatted disk back: zeros except the identification block.
+    // BRESKA reads the formatted disk back, starting where NIMROSE left the head: zeros except the
+    // identification block.
     TempFolder folder;
     const FloppyRun read = RunFloppyProgram(RunBreska, {"b:", folder.File("EMPTY.IMG")}, driver);
     EXPECT_EQ(read.output,
@@ -80,7 +82,7 @@ TEST(NimroseTest, AFailureIsReportedAndTheTracksBeforeItStayFormatted) {
         {"driver missing", VirtualCall::kVersion, kAnyTrack, kAnyTrack,
          Report(2,
                 "The FDRAWCMD floppy driver is not installed. You can download the driver from "
-                "http://www.example.org/fdrawcmd/FdInstall.exe"),
+                "http://simonowen.com/fdrawcmd/FdInstall.exe"),
          0},
         {"drive cannot be opened", VirtualCall::kOpen, kAnyTrack, kAnyTrack,
          Report(6, "Could not open drive \\\\.\\fdraw0."), 0},

@@ -86,7 +86,7 @@ TEST(TolvanTest, AFailureLeavesTheTracksBeforeItWrittenAndTheRestAsTheyWere) {
         {"driver missing", VirtualCall::kVersion, kAnyTrack, kAnyTrack,
          Report(2,
                 "The FDRAWCMD floppy driver is not installed. You can download the driver from "
-                "http://www.example.org/fdrawcmd/FdInstall.exe"),
+                "http://simonowen.com/fdrawcmd/FdInstall.exe"),
          0},
         {"reset refused", VirtualCall::kReset, kAnyTrack, kAnyTrack, Report(8, "Floppy reset failed. 1000."),
          0},
