@@ -74,7 +74,8 @@ FileCheck ReadHfe(const uint8_t* bytes, size_t size, HfeDisk* disk) {
     if (read.bitRate == 0) return FileError("the bit rate is 0");
 
     const size_t list = static_cast<size_t>(ReadLittle16(&bytes[kTrackListField])) * kBlockSize;
-    if (list < kBlockSize || list + read.cylinders * kTrackEntrySize > size)
+    if (list < kBlockSize) return FileError("the track list lies in the header");
+    if (list + read.cylinders * kTrackEntrySize > size)
         return FileError("track list runs past the end of the file");
     for (int cylinder = 0; cylinder < read.cylinders; ++cylinder) {
         const uint8_t* entry = &bytes[list + static_cast<size_t>(cylinder) * kTrackEntrySize];

@@ -78,8 +78,8 @@ FileCheck ReadScp(const uint8_t* bytes, size_t size, ScpDisk* disk) {
     for (uint32_t number = first; number <= last; ++number) {
         const size_t header = ReadLittle32(&bytes[kTrackTable + 4 * number]);
         if (header == 0) continue;
-        if (header < kHeaderSize || header > size ||
-            size - header < kRevolutionTable + revolutions * kRevolutionEntrySize)
+        if (header < kHeaderSize) return FileError("track %u's header lies in the file header", number);
+        if (header > size || size - header < kRevolutionTable + revolutions * kRevolutionEntrySize)
             return FileError("track %u's header runs past the end of the file", number);
         if (std::memcmp(&bytes[header], kTrackSignature, sizeof kTrackSignature) != 0 ||
             bytes[header + kTrackNumberField] != number)
