@@ -93,6 +93,7 @@ FileCheck ReadScp(const uint8_t* bytes, size_t size, ScpDisk* disk) {
             const uint64_t start = header + static_cast<uint64_t>(ReadLittle32(entry + 8));
             if (start > size || (size - start) / 2 < count)
                 return FileError("track %u's flux data runs past the end of the file", number);
+            track.intervals.reserve(track.intervals.size() + count);
             uint64_t pending = 0;
             for (uint64_t i = 0; i < count; ++i) {
                 const uint32_t value = static_cast<uint32_t>(ReadBig16(&bytes[start + 2 * i]));
