@@ -52,7 +52,8 @@ FileCheck CheckDiskFile(DiskFileFormat format, const uint8_t* bytes, size_t size
     switch (format) {
         case DiskFileFormat::kPlainImage:
             if (size != static_cast<size_t>(kDpxImageSize))
-                return FileError("a plain image has %d bytes, this file %zu", kDpxImageSize, size);
+                return FileError("a plain image has %d bytes, this file %llu", kDpxImageSize,
+                                 static_cast<unsigned long long>(size));
             return FileCheck();
         case DiskFileFormat::kHfe:
             return CheckHfeSignature(bytes, size);

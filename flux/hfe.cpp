@@ -105,8 +105,8 @@ FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes) {
     if (disk.cylinders == 0 || disk.sides < 1 || disk.sides > 2)
         return FileError("%u cylinders of %u sides cannot be written as HFE", disk.cylinders, disk.sides);
     if (disk.tracks.size() != static_cast<size_t>(disk.cylinders) * disk.sides)
-        return FileError("%zu tracks given for %u cylinders of %u sides", disk.tracks.size(), disk.cylinders,
-                         disk.sides);
+        return FileError("%u tracks given for %u cylinders of %u sides",
+                         static_cast<unsigned>(disk.tracks.size()), disk.cylinders, disk.sides);
     if (disk.bitRate == 0) return FileError("the bit rate is 0");
 
     // Each cylinder takes whole blocks, the larger side deciding how many.
@@ -122,8 +122,8 @@ FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes) {
             sideBytes[cylinder] = std::max(sideBytes[cylinder], (track.cells.size() + 7) / 8);
         }
         if (sideBytes[cylinder] == 0 || sideBytes[cylinder] * 2 > 0xFFFF)
-            return FileError("cylinder %d's track of %zu bytes does not fit an HFE track", cylinder,
-                             sideBytes[cylinder]);
+            return FileError("cylinder %d's track of %u bytes does not fit an HFE track", cylinder,
+                             static_cast<unsigned>(sideBytes[cylinder]));
         blocks += BlocksFor(sideBytes[cylinder] * 2);
     }
     if (blocks > 0xFFFF) return FileError("the tracks do not fit an HFE image");

@@ -68,8 +68,8 @@ FileCheck ReadScp(const uint8_t* bytes, size_t size, ScpDisk* disk) {
         return FileError("flux entries of %u bits are not supported, only of 16", bytes[kCellWidthField]);
     if (revolutions == 0) return FileError("the image holds no revolutions");
     if (first > last || last >= kScpTrackCount)
-        return FileError("the track range %u to %u is not one of tracks 0 to %zu", first, last,
-                         kScpTrackCount - 1);
+        return FileError("the track range %u to %u is not one of tracks 0 to %u", first, last,
+                         static_cast<unsigned>(kScpTrackCount - 1));
 
     ScpDisk read;
     read.indexAligned = (bytes[kFlagsField] & kFlagIndexAligned) != 0;
@@ -130,7 +130,8 @@ FileCheck ReadScp(const uint8_t* bytes, size_t size, ScpDisk* disk) {
 
 FileCheck WriteScp(const ScpDisk& disk, std::vector<uint8_t>* bytes) {
     if (disk.tracks.size() > kScpTrackCount)
-        return FileError("%zu tracks given; an SCP image holds %zu", disk.tracks.size(), kScpTrackCount);
+        return FileError("%u tracks given; an SCP image holds %u", static_cast<unsigned>(disk.tracks.size()),
+                         static_cast<unsigned>(kScpTrackCount));
     size_t first = kScpTrackCount;
     size_t last = 0;
     size_t revolutions = 0;
@@ -148,7 +149,9 @@ FileCheck WriteScp(const ScpDisk& disk, std::vector<uint8_t>* bytes) {
         sides[number % 2] = true;
     }
     if (revolutions == 0) return FileError("there is no track to write");
-    if (revolutions > 255) return FileError("%zu revolutions are more than an SCP image holds", revolutions);
+    if (revolutions > 255)
+        return FileError("%u revolutions are more than an SCP image holds",
+                         static_cast<unsigned>(revolutions));
     if (ticksPerSecond == 0 || kBaseTicksPerSecond % ticksPerSecond != 0 ||
         kBaseTicksPerSecond / ticksPerSecond > 256)
         return FileError("flux in ticks of %u a second cannot be written as SCP", ticksPerSecond);

@@ -17,7 +17,7 @@ HfeDisk RandomDisk(uint8_t cylinders, uint32_t cellsPerTrack) {
     for (int track = 0; track < cylinders * 2; ++track) {
         CellTrack cells;
         cells.ring = true;
-        cells.indexCells = {0};
+        cells.indexCells.push_back(0);
         for (uint32_t cell = 0; cell < cellsPerTrack; ++cell) cells.cells.push_back(random() & 1);
         disk.tracks.push_back(cells);
     }
