@@ -11,6 +11,8 @@ void RegisterConversionBenchmarks();
 void RegisterBatchBenchmarks();
 // The parts of the converters' work alone, on the same bank.
 void RegisterPartBenchmarks();
+// The flux image files of a full disk: SCP read and decoded to cells, HFE written from cells.
+void RegisterFluxBenchmarks();
 
 // Marks the benchmark skipped with the status's message when the status is a failure; true then.
 bool SkipOnFailure(benchmark::State& state, const StatusRecord& status);

@@ -1,5 +1,6 @@
-// Byte-order helpers for the two file formats: the Emulator II stores little-endian values and
-// addresses biased by 38,400; the DPX-1 stores everything big-endian.
+// Byte-order helpers for the file formats: the Emulator II stores little-endian values and
+// addresses biased by 38,400; the DPX-1 stores everything big-endian; HFE and SCP headers are
+// little-endian, SCP flux entries big-endian.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,20 @@ inline int32_t ReadLittle16(const uint8_t* bytes) {
 
 inline int32_t ReadLittle24(const uint8_t* bytes) {
     return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16);
+}
+
+inline uint32_t ReadLittle32(const uint8_t* bytes) {
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+inline void WriteLittle16(uint8_t* bytes, uint32_t value) {
+    bytes[0] = static_cast<uint8_t>(value);
+    bytes[1] = static_cast<uint8_t>(value >> 8);
+}
+
+inline void WriteLittle32(uint8_t* bytes, uint32_t value) {
+    WriteLittle16(bytes, value);
+    WriteLittle16(bytes + 2, value >> 16);
 }
 
 // Two-byte Emulator II address (lo, hi): (hi - 150) * 256 + lo; negative below the bias.

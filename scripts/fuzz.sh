@@ -13,12 +13,12 @@ build=build-fuzz
 
 CXX=clang++ CC=clang cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_SANITIZE=ON \
   -DSUITE_FUZZ=ON
-cmake --build "$build" -j "$jobs" --target eii_image_fuzzer dpx_image_fuzzer fuzz_seeds
+cmake --build "$build" -j "$jobs" --target eii_image_fuzzer dpx_image_fuzzer flux_image_fuzzer fuzz_seeds
 
 mkdir -p "$build/fuzz-artifacts"
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 status=0
-for kind in eii dpx; do
+for kind in eii dpx flux; do
   corpus="$build/fuzz-corpus/$kind"
   mkdir -p "$corpus"
   echo "== ${kind}_image_fuzzer for $seconds seconds"

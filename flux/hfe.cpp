@@ -1,0 +1,164 @@
+#include "flux/hfe.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/bytes.h"
+
+namespace {
+
+// The file is made of blocks of 512 bytes. Block 0 holds the header (the rest filled with 0xFF),
+// the track list starts at the block the header names, the track data after it.
+constexpr size_t kBlockSize = 512;
+// In a block of track data, bytes 0..255 belong to side 0, bytes 256..511 to side 1.
+constexpr size_t kSideChunk = 256;
+
+constexpr char kSignature[8] = {'H', 'X', 'C', 'P', 'I', 'C', 'F', 'E'};
+constexpr char kVersion3Signature[8] = {'H', 'X', 'C', 'H', 'F', 'E', 'V', '3'};
+// Header fields, by offset.
+constexpr size_t kRevisionField = 0x08;
+constexpr size_t kCylindersField = 0x09;
+constexpr size_t kSidesField = 0x0A;
+constexpr size_t kEncodingField = 0x0B;
+constexpr size_t kBitRateField = 0x0C;  // u16, kbit/s
+constexpr size_t kRpmField = 0x0E;      // u16, 0 when not given
+constexpr size_t kInterfaceField = 0x10;
+constexpr size_t kUnusedField = 0x11;     // written as 0x01
+constexpr size_t kTrackListField = 0x12;  // u16, in blocks
+constexpr size_t kWriteAllowedField = 0x14;
+constexpr size_t kSingleStepField = 0x15;
+constexpr size_t kAlternateEncodings = 0x16;  // four bytes: track 0's other encodings, 0xFF = none
+constexpr size_t kHeaderSize = 0x1A;
+// The players take revisions 0 and 1 of version 1.
+constexpr uint8_t kNewestRevision = 1;
+// A track list entry: u16 offset of the cylinder's data in blocks, u16 length of both sides in bytes.
+constexpr size_t kTrackEntrySize = 4;
+
+// The file offset of byte `index` of a side's cells, counted from the cylinder's first block.
+size_t SideByteOffset(size_t index, int side) {
+    return index / kSideChunk * kBlockSize + static_cast<size_t>(side) * kSideChunk + index % kSideChunk;
+}
+
+size_t BlocksFor(size_t bytes) {
+    return (bytes + kBlockSize - 1) / kBlockSize;
+}
+
+}  // namespace
+
+FileCheck CheckHfeSignature(const uint8_t* bytes, size_t size) {
+    if (size >= sizeof kSignature && std::memcmp(bytes, kSignature, sizeof kSignature) == 0)
+        return FileCheck();
+    if (size >= sizeof kVersion3Signature &&
+        std::memcmp(bytes, kVersion3Signature, sizeof kVersion3Signature) == 0)
+        return FileError("HFE version 3 is not supported, only version 1");
+    return FileError("not an HFE file (no HXCPICFE signature)");
+}
+
+FileCheck ReadHfe(const uint8_t* bytes, size_t size, HfeDisk* disk) {
+    FileCheck signature = CheckHfeSignature(bytes, size);
+    if (!signature.ok()) return signature;
+    if (size < kHeaderSize) return FileError("the header is cut short");
+    if (bytes[kRevisionField] > kNewestRevision)
+        return FileError("HFE revision %u is not supported", bytes[kRevisionField]);
+
+    HfeDisk read;
+    read.cylinders = bytes[kCylindersField];
+    read.sides = bytes[kSidesField];
+    read.encoding = bytes[kEncodingField];
+    read.bitRate = static_cast<uint16_t>(ReadLittle16(&bytes[kBitRateField]));
+    read.rpm = static_cast<uint16_t>(ReadLittle16(&bytes[kRpmField]));
+    read.interfaceMode = bytes[kInterfaceField];
+    read.writeAllowed = bytes[kWriteAllowedField] != 0;
+    if (read.cylinders == 0) return FileError("the image holds no tracks");
+    if (read.sides < 1 || read.sides > 2) return FileError("%u sides; an HFE image has 1 or 2", read.sides);
+    if (read.bitRate == 0) return FileError("the bit rate is 0");
+
+    const size_t list = static_cast<size_t>(ReadLittle16(&bytes[kTrackListField])) * kBlockSize;
+    if (list < kBlockSize) return FileError("the track list lies in the header");
+    if (list + read.cylinders * kTrackEntrySize > size)
+        return FileError("track list runs past the end of the file");
+    for (int cylinder = 0; cylinder < read.cylinders; ++cylinder) {
+        const uint8_t* entry = &bytes[list + static_cast<size_t>(cylinder) * kTrackEntrySize];
+        const size_t start = static_cast<size_t>(ReadLittle16(entry)) * kBlockSize;
+        const size_t sideBytes = static_cast<size_t>(ReadLittle16(entry + 2)) / 2;
+        if (sideBytes == 0) return FileError("cylinder %d has no track data", cylinder);
+        if (start + SideByteOffset(sideBytes - 1, read.sides - 1) >= size)
+            return FileError("cylinder %d's track data runs past the end of the file", cylinder);
+        for (int side = 0; side < read.sides; ++side) {
+            CellTrack track;
+            track.cellRate = read.bitRate * 2000u;
+            track.ring = true;
+            track.indexCells = {0};
+            track.cells.resize(sideBytes * 8);
+            for (size_t index = 0; index < sideBytes; ++index) {
+                const uint8_t byte = bytes[start + SideByteOffset(index, side)];
+                for (int bit = 0; bit < 8; ++bit) track.cells[index * 8 + bit] = (byte >> bit) & 1;
+            }
+            read.tracks.push_back(std::move(track));
+        }
+    }
+    *disk = std::move(read);
+    return FileCheck();
+}
+
+FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes) {
+    if (disk.cylinders == 0 || disk.sides < 1 || disk.sides > 2)
+        return FileError("%u cylinders of %u sides cannot be written as HFE", disk.cylinders, disk.sides);
+    if (disk.tracks.size() != static_cast<size_t>(disk.cylinders) * disk.sides)
+        return FileError("%u tracks given for %u cylinders of %u sides",
+                         static_cast<unsigned>(disk.tracks.size()), disk.cylinders, disk.sides);
+    if (disk.bitRate == 0) return FileError("the bit rate is 0");
+
+    // Each cylinder takes whole blocks, the larger side deciding how many.
+    std::vector<size_t> sideBytes(disk.cylinders);
+    const size_t listBlocks = BlocksFor(disk.cylinders * kTrackEntrySize);
+    size_t blocks = 1 + listBlocks;
+    for (int cylinder = 0; cylinder < disk.cylinders; ++cylinder) {
+        for (int side = 0; side < disk.sides; ++side) {
+            const CellTrack& track = disk.tracks[static_cast<size_t>(cylinder) * disk.sides + side];
+            if (track.cellRate != disk.bitRate * 2000u)
+                return FileError("cylinder %d side %d has %u cells a second; the image has %u", cylinder,
+                                 side, track.cellRate, disk.bitRate * 2000u);
+            sideBytes[cylinder] = std::max(sideBytes[cylinder], (track.cells.size() + 7) / 8);
+        }
+        if (sideBytes[cylinder] == 0 || sideBytes[cylinder] * 2 > 0xFFFF)
+            return FileError("cylinder %d's track of %u bytes does not fit an HFE track", cylinder,
+                             static_cast<unsigned>(sideBytes[cylinder]));
+        blocks += BlocksFor(sideBytes[cylinder] * 2);
+    }
+    if (blocks > 0xFFFF) return FileError("the tracks do not fit an HFE image");
+
+    std::vector<uint8_t> file(blocks * kBlockSize, 0);
+    std::fill(file.begin(), file.begin() + (1 + listBlocks) * kBlockSize, 0xFF);
+    std::memcpy(file.data(), kSignature, sizeof kSignature);
+    file[kRevisionField] = 0;
+    file[kCylindersField] = disk.cylinders;
+    file[kSidesField] = disk.sides;
+    file[kEncodingField] = disk.encoding;
+    WriteLittle16(&file[kBitRateField], disk.bitRate);
+    WriteLittle16(&file[kRpmField], disk.rpm);
+    file[kInterfaceField] = disk.interfaceMode;
+    file[kUnusedField] = 0x01;
+    WriteLittle16(&file[kTrackListField], 1);
+    file[kWriteAllowedField] = disk.writeAllowed ? 0xFF : 0x00;
+    file[kSingleStepField] = 0xFF;
+    std::fill(&file[kAlternateEncodings], &file[kHeaderSize], 0xFF);
+
+    size_t block = 1 + listBlocks;
+    for (int cylinder = 0; cylinder < disk.cylinders; ++cylinder) {
+        uint8_t* entry = &file[kBlockSize + static_cast<size_t>(cylinder) * kTrackEntrySize];
+        WriteLittle16(entry, static_cast<uint32_t>(block));
+        WriteLittle16(entry + 2, static_cast<uint32_t>(sideBytes[cylinder] * 2));
+        uint8_t* data = &file[block * kBlockSize];
+        for (int side = 0; side < disk.sides; ++side) {
+            const std::vector<uint8_t>& cells =
+                disk.tracks[static_cast<size_t>(cylinder) * disk.sides + side].cells;
+            for (size_t cell = 0; cell < cells.size(); ++cell)
+                if (cells[cell])
+                    data[SideByteOffset(cell / 8, side)] |= static_cast<uint8_t>(1u << (cell % 8));
+        }
+        block += BlocksFor(sideBytes[cylinder] * 2);
+    }
+    *bytes = std::move(file);
+    return FileCheck();
+}

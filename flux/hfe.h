@@ -1,0 +1,42 @@
+// HFE images, version 1: the bit cells of every track from its index, as Gotek floppy emulators
+// (FlashFloppy, the HxC firmware) play them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "flux/cell_track.h"
+#include "flux/file_check.h"
+
+// Header values this project writes.
+constexpr uint8_t kHfeEncodingIsoMfm = 0x00;
+// The interface mode "generic Shugart, double density". The DPX-1 is no PC: its drive bus reports
+// a drive ready on pin 34, where the PC mode (0x00) puts the disk-change signal instead. FlashFloppy
+// ignores the field; the HxC firmware sets up its pins by it.
+constexpr uint8_t kHfeInterfaceShugartDd = 0x07;
+
+struct HfeDisk {
+    uint8_t cylinders = 80;
+    uint8_t sides = 2;
+    uint16_t bitRate = 250;  // data bits per second / 1,000; the cells run at twice that
+    uint16_t rpm = 300;
+    uint8_t encoding = kHfeEncodingIsoMfm;
+    uint8_t interfaceMode = kHfeInterfaceShugartDd;
+    bool writeAllowed = true;
+    // Track of cylinder c, side s at c * sides + s: a ring with its index at cell 0.
+    std::vector<CellTrack> tracks;
+};
+
+// Whether the bytes start with the HFE version 1 signature "HXCPICFE"; the refusal says what else
+// they are.
+FileCheck CheckHfeSignature(const uint8_t* bytes, size_t size);
+
+// Reads an HFE image file held in `bytes`. Every offset and length in it is checked against the
+// file size; a refusal says what is wrong.
+FileCheck ReadHfe(const uint8_t* bytes, size_t size, HfeDisk* disk);
+
+// Builds the HFE image file of a disk: header, track list, then each cylinder's two sides
+// interleaved 256 bytes at a time. Every track needs the disk's cell rate; a side shorter than
+// the other in its cylinder is padded with cells without flux.
+FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes);
