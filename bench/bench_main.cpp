@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     RegisterConversionBenchmarks();
     RegisterBatchBenchmarks();
     RegisterPartBenchmarks();
+    RegisterFluxBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -11,6 +11,8 @@ void RegisterConversionBenchmarks();
 void RegisterBatchBenchmarks();
 // The parts of the converters' work alone, on the same bank.
 void RegisterPartBenchmarks();
+// The DPX-1 disk as bit cells: encoding all tracks, scanning them back.
+void RegisterFluxBenchmarks();
 
 // Marks the benchmark skipped with the status's message when the status is a failure; true then.
 bool SkipOnFailure(benchmark::State& state, const StatusRecord& status);

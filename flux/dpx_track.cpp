@@ -5,10 +5,11 @@
 
 CellTrack EncodeMfmTrack(const TrackGaps& gaps, const std::vector<TrackSector>& sectors, uint32_t cells) {
     CellTrack track;
-    track.ring = true;
     track.indexCells = {0};
-    track.cells.reserve(cells + kCellsPerByte);
-    CellWriter writer(&track);
+    // Written as a stream over the revolution's cells, so that what does not fit runs on past
+    // them instead of round over the start, and is cut off at the end.
+    track.cells.assign(cells, 0);
+    CellWriter writer(&track, 0);
     writer.Gap(gaps.gap4a);
     if (gaps.indexMark) {
         writer.Sync();
@@ -28,6 +29,7 @@ CellTrack EncodeMfmTrack(const TrackGaps& gaps, const std::vector<TrackSector>& 
     // Gap 4b up to the index.
     while (writer.Cell() < cells) writer.Byte(kGapByte);
     track.cells.resize(cells);
+    track.ring = true;
     return track;
 }
 
