@@ -1,6 +1,7 @@
 #include "flux/sector_scan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "floppy/layout.h"
@@ -14,30 +15,68 @@ constexpr uint64_t kThreeA1Cells =
 constexpr uint64_t kThreeA1Mask = (uint64_t{1} << 48) - 1;
 constexpr uint32_t kThreeA1CellCount = kMarkBytes * kCellsPerByte;
 
-// Where every run of three A1 marks begins, in the order of the cells.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "cells are packed eight at a time from memory");
+
+// Eight cells of 0 or 1 from `cells` on as the bits of a byte, the first cell in bit 7.
+inline uint32_t Pack8(const uint8_t* cells) {
+    uint64_t eight = 0;
+    std::memcpy(&eight, cells, sizeof eight);
+    return static_cast<uint32_t>((eight * 0x8040201008040201ull) >> 56);
+}
+
+inline uint32_t Pack16(const uint8_t* cells) {
+    return (Pack8(cells) << 8) | Pack8(cells + 8);
+}
+
+// Whether the 48 cells from `start` on are A1 A1 A1; a ring's run from before its index goes on
+// at cell 0.
+bool ThreeA1At(const CellTrack& track, size_t start) {
+    const size_t size = track.cells.size();
+    const uint8_t* cells = track.cells.data();
+    if (start + kThreeA1CellCount <= size)
+        return Pack16(cells + start) == kA1MarkCells && Pack16(cells + start + 16) == kA1MarkCells &&
+               Pack16(cells + start + 32) == kA1MarkCells;
+    if (!track.ring) return false;
+    uint64_t shift = 0;
+    for (size_t cell = 0; cell < kThreeA1CellCount; ++cell)
+        shift = (shift << 1) | (cells[(start + cell) % size] & 1);
+    return shift == kThreeA1Cells;
+}
+
+// For each 16 cells that can lie inside a run of A1 marks (the A1 cells turned left by d), d + 1;
+// 0 for all others.
+const std::vector<uint8_t>& A1TurnTable() {
+    static const std::vector<uint8_t> table = [] {
+        std::vector<uint8_t> turns(65536, 0);
+        for (uint32_t turn = 0; turn < 16; ++turn) {
+            const uint32_t cells = ((kA1MarkCells << turn) | (kA1MarkCells >> (16 - turn))) & 0xFFFF;
+            turns[cells] = static_cast<uint8_t>(turn + 1);
+        }
+        return turns;
+    }();
+    return table;
+}
+
+// Where every run of three A1 marks begins, in the order of the cells. A run of 48 cells always
+// holds 16 cells starting at a multiple of 16 within its first 16 cells, and those 16 cells say by
+// how far the run began before them; so only every 16th cell is looked at until such a word turns up.
 std::vector<uint32_t> FindA1Marks(const CellTrack& track) {
     std::vector<uint32_t> starts;
     const size_t size = track.cells.size();
     const uint8_t* cells = track.cells.data();
     if (size < kThreeA1CellCount) return starts;
-    uint64_t shift = 0;
-    // On a ring the cells before the index lead into cell 0, so marks across the index are found.
-    if (track.ring)
-        for (size_t index = size - (kThreeA1CellCount - 1); index < size; ++index)
-            shift = (shift << 1) | (cells[index] & 1);
-    size_t wrapped = 0;
-    for (size_t index = 0; index < size; ++index) {
-        shift = (shift << 1) | (cells[index] & 1);
-        if ((shift & kThreeA1Mask) != kThreeA1Cells) continue;
-        if (index >= kThreeA1CellCount - 1) {
-            starts.push_back(static_cast<uint32_t>(index - (kThreeA1CellCount - 1)));
-        } else if (track.ring) {
-            starts.push_back(static_cast<uint32_t>(index + size - (kThreeA1CellCount - 1)));
-            ++wrapped;
-        }
+    const std::vector<uint8_t>& turns = A1TurnTable();
+    // Runs found through the words that begin at a multiple of 16 and end before the last cell.
+    const size_t lastWord = (size - kCellsPerByte) / kCellsPerByte * kCellsPerByte;
+    for (size_t word = 0; word <= lastWord; word += kCellsPerByte) {
+        const uint8_t turn = turns[Pack16(cells + word)];
+        if (turn == 0 || turn - 1u > word) continue;
+        const size_t start = word - (turn - 1u);
+        if (ThreeA1At(track, start)) starts.push_back(static_cast<uint32_t>(start));
     }
-    // Marks that began before the index end the list, in the order of the cells.
-    std::rotate(starts.begin(), starts.begin() + static_cast<std::ptrdiff_t>(wrapped), starts.end());
+    // Runs that begin later: near the end of a stream, or across the index of a ring.
+    for (size_t start = lastWord + 1; start < size; ++start)
+        if (ThreeA1At(track, start)) starts.push_back(static_cast<uint32_t>(start));
     return starts;
 }
 
