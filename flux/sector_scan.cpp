@@ -12,7 +12,6 @@ namespace {
 // The cells of A1 A1 A1 in a row, 48 cells.
 constexpr uint64_t kThreeA1Cells =
     (static_cast<uint64_t>(kA1MarkCells) << 32) | (static_cast<uint64_t>(kA1MarkCells) << 16) | kA1MarkCells;
-constexpr uint64_t kThreeA1Mask = (uint64_t{1} << 48) - 1;
 constexpr uint32_t kThreeA1CellCount = kMarkBytes * kCellsPerByte;
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "cells are packed eight at a time from memory");
