@@ -15,37 +15,28 @@ TEST(DpxTrackTest, LaysOutTheTrackOfImagesInOneRevolution) {
     EXPECT_EQ(track.indexCells, std::vector<uint32_t>{0});
     std::vector<uint8_t> bytes(6250);
     ASSERT_TRUE(ReadMfmBytes(track, 0, 6250, bytes.data()));
-
-    const std::vector<uint8_t> gap(24, 0x4E), sync(12, 0x00);
-    struct Case {
+    // Runs of one byte value, and the bytes of the marks and fields between them.
+    struct Run {
         const char* what;
         uint32_t offset;
         std::vector<uint8_t> bytes;
     };
-    const Case cases[] = {
+    const Run runs[] = {
         {"gap 4a", 0, std::vector<uint8_t>(20, 0x4E)},
-        {"sync, index mark",
-         20,
-         {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC2, 0xC2, 0xC2, 0xFC}},
-        {"gap 1, sync", 36, {0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E,
-                             0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x4E, 0x00, 0x00,
-                             0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
-        {"ID of sector 0", DpxIdByte(0), {0xA1, 0xA1, 0xA1, 0xFE, 79, 1, 0, 3}},
-        {"gap 2", DpxIdByte(0) + 10, std::vector<uint8_t>(gap.begin(), gap.begin() + 22)},
-        {"data mark of sector 0",
-         DpxDataByte(0) - 12,
-         {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xA1, 0xA1, 0xA1, 0xFB}},
-        {"data of sector 0", DpxDataByte(0) + 4,
-         std::vector<uint8_t>(content.begin(), content.begin() + 1024)},
-        {"gap 3 after sector 2", DpxDataByte(2) + 4 + 1024 + 2, gap},
+        {"sync", 20, std::vector<uint8_t>(12, 0x00)},
+        {"index mark, gap 1", 32, {0xC2, 0xC2, 0xC2, 0xFC, 0x4E, 0x4E}},
+        {"sync of sector 0's ID", 55, {0x4E, 0x00}},
+        {"ID of sector 0, gap 2", DpxIdByte(0), {0xA1, 0xA1, 0xA1, 0xFE, 79, 1, 0, 3, 0x64, 0x3D, 0x4E}},
+        {"sync and mark of sector 0's data", DpxDataByte(0) - 1, {0x00, 0xA1, 0xA1, 0xA1, 0xFB, content[0]}},
+        {"gap 3 after sector 2", DpxDataByte(2) + 1030, std::vector<uint8_t>(24, 0x4E)},
         {"ID of sector 5", DpxIdByte(5), {0xA1, 0xA1, 0xA1, 0xFE, 79, 1, 5, 2}},
         {"data of sector 5", DpxDataByte(5) + 4, std::vector<uint8_t>(content.end() - 512, content.end())},
         {"gap 3 and gap 4b", 6180, std::vector<uint8_t>(24 + 46, 0x4E)},
     };
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.what);
-        EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + test.offset,
-                                       bytes.begin() + test.offset + test.bytes.size()),
-                  test.bytes);
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.what);
+        EXPECT_EQ(
+            std::vector<uint8_t>(bytes.begin() + run.offset, bytes.begin() + run.offset + run.bytes.size()),
+            run.bytes);
     }
 }
