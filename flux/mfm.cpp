@@ -85,6 +85,7 @@ void CellWriter::PutCell(uint8_t cell) {
             cells.push_back(0);
     }
     cells[position_++] = cell;
+    ++written_;
     if (wraps_ && position_ == cells.size()) position_ = 0;
 }
 
@@ -95,6 +96,7 @@ void CellWriter::Put(uint16_t pattern) {
         std::memcpy(&cells[position_], kExpandTable[pattern >> 8].data(), 8);
         std::memcpy(&cells[position_ + 8], kExpandTable[pattern & 0xFF].data(), 8);
         position_ += kCellsPerByte;
+        written_ += kCellsPerByte;
         if (wraps_ && position_ == cells.size()) position_ = 0;
     } else {
         for (int bit = 15; bit >= 0; --bit) PutCell((pattern >> bit) & 1);

@@ -60,6 +60,8 @@ class CellWriter {
 
     // Where the next cell goes.
     uint32_t Cell() const { return static_cast<uint32_t>(position_); }
+    // Cells written so far: a writer over a ring has gone once round when this reaches its size.
+    uint64_t CellsWritten() const { return written_; }
 
   private:
     void Put(uint16_t cells);
@@ -69,6 +71,7 @@ class CellWriter {
     size_t position_;
     bool wraps_;
     bool lastDataBit_;
+    uint64_t written_ = 0;
 };
 
 // Reads `count` MFM bytes from the cells from `cell` on (the clock cell of the first bit). A

@@ -51,7 +51,10 @@ bool ReadDataField(const CellTrack& track, uint32_t cell, uint32_t bytes, DataFi
 // Cells from `from` on to `to`, on a ring going through the index if need be.
 uint32_t CellDistance(const CellTrack& track, uint32_t from, uint32_t to);
 
-// The six sectors of the DPX-1 track at this cylinder and head: sector R counts when its ID field
-// has C and H of the track and the size code of R. From a stream of several revolutions each
-// sector is taken from the first revolution that gives it good, else the best that one gave.
+// The six sectors of the DPX-1 track at this cylinder and head: an ID field counts for sector R
+// when it has C and H of the track, R, and the size code of R (3 for sectors 0 to 4, 2 for 5); one
+// with a bad CRC and C, H and R of the sector makes an ID CRC error. A data field with the
+// deleted-data mark is read like any other and marked `deleted`. From a stream of several
+// revolutions each sector is taken from the first revolution that gives it good, else the best
+// state any gave (data CRC error before no data field before ID CRC error).
 SectorTrack ScanDpxTrack(const CellTrack& track, int32_t cylinder, int32_t head);

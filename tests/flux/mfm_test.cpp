@@ -72,6 +72,7 @@ TEST(MfmTest, WriterOnARingRunsThroughTheIndex) {
         CellWriter writer(&track, start);
         writer.Bytes(bytes.data(), 5);
         EXPECT_EQ(writer.Cell(), (start + 80) % 1000);
+        EXPECT_EQ(writer.CellsWritten(), 80u);
         ASSERT_EQ(track.cells.size(), 1000u);
         std::vector<uint8_t> read(5);
         ASSERT_TRUE(ReadMfmBytes(track, start, 5, read.data()));
