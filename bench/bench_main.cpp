@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     RegisterBatchBenchmarks();
     RegisterPartBenchmarks();
     RegisterFluxBenchmarks();
+    RegisterCellBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -13,6 +13,8 @@ void RegisterBatchBenchmarks();
 void RegisterPartBenchmarks();
 // The flux image files of a full disk: SCP read and decoded to cells, HFE written from cells.
 void RegisterFluxBenchmarks();
+// The DPX-1 disk as bit cells: encoding all tracks, scanning them back.
+void RegisterCellBenchmarks();
 
 // Marks the benchmark skipped with the status's message when the status is a failure; true then.
 bool SkipOnFailure(benchmark::State& state, const StatusRecord& status);

@@ -19,6 +19,8 @@ const char* SectorStateText(SectorState state);
 struct ScannedSector {
     SectorState state = SectorState::kMissing;
     std::vector<uint8_t> data;  // the sector's bytes when good (and when the data CRC failed)
+    bool deleted = false;       // its data field carries the deleted-data mark F8
+    uint32_t idCell = 0;        // where its ID field's A1 marks begin, when one was found
 };
 
 // The six sectors of a DPX-1 track (IDs 0 to 5), by sector number.

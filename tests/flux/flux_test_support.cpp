@@ -3,6 +3,15 @@
 #include <cmath>
 #include <random>
 
+#include "floppy/layout.h"
+
+std::vector<uint8_t> RandomTrackBytes(uint32_t seed) {
+    std::mt19937 generator(seed);
+    std::vector<uint8_t> bytes(kTrackBytes);
+    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(generator());
+    return bytes;
+}
+
 CellTrack RandomMfmCells(uint32_t seed, uint32_t length) {
     std::mt19937 random(seed);
     CellTrack track;

@@ -1,0 +1,165 @@
+#include "flux/mfm.h"
+
+#include <array>
+#include <cstring>
+
+#include "flux/crc16.h"
+
+namespace {
+
+constexpr uint16_t EncodeMfm(uint32_t byte, bool previousBit) {
+    uint32_t cells = 0;
+    bool last = previousBit;
+    for (int bit = 7; bit >= 0; --bit) {
+        const bool data = ((byte >> bit) & 1) != 0;
+        const bool clock = !last && !data;
+        cells = (cells << 2) | (clock ? 2u : 0u) | (data ? 1u : 0u);
+        last = data;
+    }
+    return static_cast<uint16_t>(cells);
+}
+
+// The cells of every byte: index byte after a 0 data bit, 256 + byte after a 1.
+constexpr std::array<uint16_t, 512> MakeMfmTable() {
+    std::array<uint16_t, 512> table{};
+    for (uint32_t index = 0; index < 512; ++index) table[index] = EncodeMfm(index & 0xFF, index >= 256);
+    return table;
+}
+
+// Eight bits as eight cells of 0 or 1, the top bit first.
+constexpr std::array<std::array<uint8_t, 8>, 256> MakeExpandTable() {
+    std::array<std::array<uint8_t, 8>, 256> table{};
+    for (uint32_t bits = 0; bits < 256; ++bits)
+        for (uint32_t cell = 0; cell < 8; ++cell) table[bits][cell] = (bits >> (7 - cell)) & 1;
+    return table;
+}
+
+constexpr std::array<uint16_t, 512> kMfmTable = MakeMfmTable();
+constexpr std::array<std::array<uint8_t, 8>, 256> kExpandTable = MakeExpandTable();
+
+// The data bits of the 16 cells from `cells` on.
+inline uint8_t DataBitsAt(const uint8_t* cells) {
+    return static_cast<uint8_t>(((cells[1] & 1) << 7) | ((cells[3] & 1) << 6) | ((cells[5] & 1) << 5) |
+                                ((cells[7] & 1) << 4) | ((cells[9] & 1) << 3) | ((cells[11] & 1) << 2) |
+                                ((cells[13] & 1) << 1) | (cells[15] & 1));
+}
+
+}  // namespace
+
+uint16_t MfmCells(uint8_t byte, bool previousBit) {
+    return kMfmTable[byte + (previousBit ? 256u : 0u)];
+}
+
+uint8_t MfmByte(uint16_t cells) {
+    uint8_t byte = 0;
+    for (int bit = 7; bit >= 0; --bit) byte = static_cast<uint8_t>((byte << 1) | ((cells >> (2 * bit)) & 1));
+    return byte;
+}
+
+CellWriter::CellWriter(CellTrack* track)
+    : cells_(&track->cells), position_(track->cells.size()), wraps_(false), lastDataBit_(false) {
+    if (!cells_->empty()) lastDataBit_ = cells_->back() != 0;
+}
+
+CellWriter::CellWriter(CellTrack* track, uint32_t cell)
+    : cells_(&track->cells),
+      position_(cell),
+      wraps_(track->ring && !track->cells.empty()),
+      lastDataBit_(false) {
+    const size_t size = cells_->size();
+    if (wraps_) position_ %= size;
+    if (position_ > size) cells_->resize(position_);
+    // The cell before a clock cell is the data bit the clock rule looks at.
+    if (position_ > 0)
+        lastDataBit_ = (*cells_)[position_ - 1] != 0;
+    else if (wraps_)
+        lastDataBit_ = cells_->back() != 0;
+}
+
+void CellWriter::PutCell(uint8_t cell) {
+    std::vector<uint8_t>& cells = *cells_;
+    if (position_ == cells.size()) {
+        if (wraps_)
+            position_ = 0;
+        else
+            cells.push_back(0);
+    }
+    cells[position_++] = cell;
+    ++written_;
+    if (wraps_ && position_ == cells.size()) position_ = 0;
+}
+
+void CellWriter::Put(uint16_t pattern) {
+    std::vector<uint8_t>& cells = *cells_;
+    if (!wraps_ && position_ + kCellsPerByte > cells.size()) cells.resize(position_ + kCellsPerByte);
+    if (position_ + kCellsPerByte <= cells.size()) {
+        std::memcpy(&cells[position_], kExpandTable[pattern >> 8].data(), 8);
+        std::memcpy(&cells[position_ + 8], kExpandTable[pattern & 0xFF].data(), 8);
+        position_ += kCellsPerByte;
+        written_ += kCellsPerByte;
+        if (wraps_ && position_ == cells.size()) position_ = 0;
+    } else {
+        for (int bit = 15; bit >= 0; --bit) PutCell((pattern >> bit) & 1);
+    }
+    lastDataBit_ = (pattern & 1) != 0;
+}
+
+void CellWriter::Cells(uint16_t pattern, uint32_t count) {
+    if (count == kCellsPerByte) {
+        Put(pattern);
+        return;
+    }
+    if (count == 0 || count > kCellsPerByte) return;
+    for (uint32_t cell = count; cell-- > 0;) PutCell((pattern >> cell) & 1);
+    lastDataBit_ = (pattern & 1) != 0;
+}
+
+void CellWriter::Byte(uint8_t byte) {
+    Put(MfmCells(byte, lastDataBit_));
+}
+
+void CellWriter::Bytes(uint8_t byte, uint32_t count) {
+    for (uint32_t index = 0; index < count; ++index) Byte(byte);
+}
+
+void CellWriter::Bytes(const uint8_t* bytes, uint32_t count) {
+    for (uint32_t index = 0; index < count; ++index) Byte(bytes[index]);
+}
+
+void CellWriter::IndexMark() {
+    for (uint32_t mark = 0; mark < kMarkBytes; ++mark) Put(kC2MarkCells);
+    Byte(kIndexMark);
+}
+
+void CellWriter::Field(uint8_t mark, const uint8_t* bytes, uint32_t count) {
+    for (uint32_t index = 0; index < kMarkBytes; ++index) Put(kA1MarkCells);
+    Byte(mark);
+    Bytes(bytes, count);
+    const uint16_t crc = Crc16(bytes, count, Crc16(&mark, 1, kCrc16AfterA1Marks));
+    Byte(static_cast<uint8_t>(crc >> 8));
+    Byte(static_cast<uint8_t>(crc & 0xFF));
+}
+
+bool ReadMfmBytes(const CellTrack& track, uint32_t cell, uint32_t count, uint8_t* bytes) {
+    const size_t size = track.cells.size();
+    const uint8_t* cells = track.cells.data();
+    if (size == 0) return false;
+    if (!track.ring && (cell > size || count > (size - cell) / kCellsPerByte)) return false;
+    size_t position = cell % size;
+    for (uint32_t index = 0; index < count; ++index) {
+        if (position + kCellsPerByte <= size) {
+            bytes[index] = DataBitsAt(cells + position);
+            position += kCellsPerByte;
+            if (position == size) position = 0;
+            continue;
+        }
+        // A byte across the index of a ring.
+        uint8_t byte = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            byte = static_cast<uint8_t>((byte << 1) | (cells[(position + 1) % size] & 1));
+            position = (position + 2) % size;
+        }
+        bytes[index] = byte;
+    }
+    return true;
+}
