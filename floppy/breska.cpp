@@ -105,10 +105,10 @@ void KeepTracksRead(SafeOutput* output, const char* fileName, bool existed, int3
     if (!existed && PlaceSafeOutput(output, fileName, ExistingName::kKeep).ok) return;
     const std::string partial = std::string(fileName) + ".partial";
     if (PlaceSafeOutput(output, partial.c_str(), ExistingName::kKeep).ok) {
-        std::printf("The tracks read so far are in file %s.\n", partial.c_str());
+        std::printf("\nThe tracks read so far are kept in file %s.\n", partial.c_str());
         return;
     }
-    std::printf("The tracks read so far are in file %s.\n", output->temporaryPath.c_str());
+    std::printf("\nThe tracks read so far are kept in file %s.\n", output->temporaryPath.c_str());
 }
 
 }  // namespace
