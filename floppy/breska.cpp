@@ -101,7 +101,6 @@ void KeepTracksRead(SafeOutput* output, const char* fileName, bool existed, int3
         return;
     }
     if (output->open) CloseSafeOutput(output);
-    if (output->temporaryPath.empty()) return;  // already under the output's name
     if (!existed && PlaceSafeOutput(output, fileName, ExistingName::kKeep).ok) return;
     const std::string partial = std::string(fileName) + ".partial";
     if (PlaceSafeOutput(output, partial.c_str(), ExistingName::kKeep).ok) {
