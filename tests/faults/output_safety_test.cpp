@@ -33,7 +33,7 @@ constexpr uint32_t kAlreadyExists = 17;
 struct Converter {
     const char* name;
     ConverterProgram run;
-    std::string banner;
+    const std::string* banner;  // the other file's text, not a copy made before it exists
     std::string (*summary)(int);
     const char* input;
     const char* outputKind;  // "DPX" or "EII"
@@ -41,8 +41,9 @@ struct Converter {
 };
 
 const Converter kConverters[] = {
-    {"VELTRA", RunVeltra, kVeltraBanner, VeltraSummary, "BANK.EII", "DPX", 804, 805, 807, 808, 809},
-    {"MORVEX", RunMorvex, kMorvexBanner, MorvexSummary, "BANK.DPX", "EII", 20030, 20031, 20032, 20033, 20034},
+    {"VELTRA", RunVeltra, &kVeltraBanner, VeltraSummary, "BANK.EII", "DPX", 804, 805, 807, 808, 809},
+    {"MORVEX", RunMorvex, &kMorvexBanner, MorvexSummary, "BANK.DPX", "EII", 20030, 20031, 20032, 20033,
+     20034},
 };
 
 // Puts the converter's input into the current folder.
@@ -86,7 +87,7 @@ TEST_F(OutputSafetyTest, AnOutputThatIsNoRegularFileIsRefusedAndLeftAlone) {
 #endif
             if (c.thing == Thing::kDevice) out = "/dev/null";
             const std::string output = RunConverter(converter.run, {"S", converter.input, out});
-            EXPECT_EQ(output, converter.banner + "ERROR: The output file " + out +
+            EXPECT_EQ(output, *converter.banner + "ERROR: The output file " + out +
                                   " is not a regular file and has been left as it is. (702)\n" +
                                   converter.summary(0))
                 << converter.name << ", " << c.what;
@@ -125,7 +126,7 @@ TEST_F(OutputSafetyTest, AnOutputThatIsTheInputIsRefusedBeforeAnythingIsWritten)
             if (c.route == Route::kHardLink) fs::create_hard_link(converter.input, out);
             if (c.route == Route::kSymbolicLink) fs::create_symlink(converter.input, out);
             const std::string output = RunConverter(converter.run, {"S", converter.input, out});
-            EXPECT_EQ(output, converter.banner + "ERROR: The output file " + out + " is the input file " +
+            EXPECT_EQ(output, *converter.banner + "ERROR: The output file " + out + " is the input file " +
                                   converter.input + ". (703)\n" + converter.summary(0))
                 << converter.name << ", " << c.what;
             EXPECT_TRUE(ReadWholeFile(converter.input) == input) << converter.name << ", " << c.what;
@@ -171,7 +172,7 @@ TEST_F(OutputSafetyTest, AFailedWriteLeavesTheOutputNameAsItWas) {
                     c.call == PlatformCall::kFlushToDisk  ? "Problem storing file OUT.IMG on the disk"
                     : c.call == PlatformCall::kRenameFile ? "Problem putting file OUT.IMG in place"
                                                           : "Problem writing file OUT.IMG";
-                EXPECT_EQ(output, converter.banner + "Processing file " + converter.input + "...\nERROR: " +
+                EXPECT_EQ(output, *converter.banner + "Processing file " + converter.input + "...\nERROR: " +
                                       words + ". Error is " + std::to_string(c.error) + ". (" +
                                       std::to_string(converter.*c.code) + ")\n" + converter.summary(0))
                     << converter.name << ", " << c.what;
@@ -214,7 +215,7 @@ TEST_F(OutputSafetyTest, AChosenNameIsNeverPutOverAFileThatAppeared) {
                             : "Processing file " + std::string(converter.input) + "...\nERROR: File " + out +
                                   " was made by another program meanwhile and has been left as it is. (" +
                                   std::to_string(converter.takenCode) + ")\n" + converter.summary(0);
-            EXPECT_EQ(output, converter.banner + expected) << converter.name << ", " << c.what;
+            EXPECT_EQ(output, *converter.banner + expected) << converter.name << ", " << c.what;
             std::vector<std::string> expectedLeft = before;
             if (c.converted) expectedLeft.push_back(out);
             std::sort(expectedLeft.begin(), expectedLeft.end());
