@@ -56,32 +56,3 @@ TEST(SafeOutputTest, AnExistingNameIsReplacedOnlyWhenAllowed) {
         EXPECT_EQ(NamesIn(folder), (std::vector<std::string>{".~OUT1.TMP", "OUT.BIN"})) << c.what;
     }
 }
-
-TEST(SafeOutputTest, OutputNamesAreExaminedBeforeAnyWork) {
-    struct Case {
-        const char* what;
-        std::string output;  // in the folder, which holds IN.BIN, OTHER.BIN and SUB/
-        bool withInput;
-        OutputNameCheck expected;
-    };
-    const Case cases[] = {
-        {"free name", "NEW.BIN", true, OutputNameCheck::kUsable},
-        {"another regular file", "OTHER.BIN", true, OutputNameCheck::kUsable},
-        {"a folder", "SUB", true, OutputNameCheck::kNotRegular},
-        {"the input", "IN.BIN", true, OutputNameCheck::kSameAsInput},
-        {"the input through its folder", "SUB/../IN.BIN", true, OutputNameCheck::kSameAsInput},
-        {"no input to compare", "IN.BIN", false, OutputNameCheck::kUsable},
-    };
-    TempFolder folder;
-    WriteWholeFile(folder.File("IN.BIN"), {1});
-    WriteWholeFile(folder.File("OTHER.BIN"), {1});
-    fs::create_directory(folder.File("SUB"));
-    const std::string input = folder.File("IN.BIN");
-    for (const Case& c : cases) {
-        uint32_t error = 99;
-        const std::string output = folder.File(c.output);
-        EXPECT_EQ(CheckOutputName(output.c_str(), c.withInput ? input.c_str() : nullptr, &error), c.expected)
-            << c.what;
-        EXPECT_EQ(error, 0u) << c.what;
-    }
-}
