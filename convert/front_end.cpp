@@ -6,10 +6,15 @@
 #include "common/trace.h"
 #include "convert/file_list.h"
 #include "convert/out_name.h"
+#include "dpx/writers.h"
 #include "eii/image.h"
 #include "platform/console.h"
 
 namespace {
+
+// The tries of a chosen output name before a file that keeps appearing under the next free name
+// is reported.
+constexpr int32_t kChosenNameTries = 8;
 
 void ShowUsage(const ConverterTexts& texts) {
     for (int32_t line = 0; line < texts.usageLineCount; ++line) std::fputs(texts.usageLines[line], stdout);
@@ -27,6 +32,15 @@ StatusRecord DerivedNameTooLong(const char* inName) {
                       inName);
 }
 
+// A free output name derived from the input name.
+StatusRecord DeriveOutputName(int8_t trace, const ConverterTexts& texts, const char* inName, char* outName) {
+    char derived[kOutNameBufferSize];
+    DetermineOutFileName(trace, inName, derived, texts.outNameKind);
+    if (derived[0] == '\0') return DerivedNameTooLong(inName);
+    std::snprintf(outName, kFileNameBufferSize, "%s", derived);
+    return InitStatusRecord();
+}
+
 // Single mode: the named input must exist; the output name is the third argument or derived.
 StatusRecord PrepareSingleMode(int8_t trace, const ConverterTexts& texts, int argc, const char* const* argv,
                                ConverterRun* run) {
@@ -39,13 +53,10 @@ StatusRecord PrepareSingleMode(int8_t trace, const ConverterTexts& texts, int ar
         status = CheckFileNameLength(argv[3]);
         if (status.code != 0) return status;
         std::snprintf(run->outName, sizeof run->outName, "%s", argv[3]);
+        run->outNameGiven = 1;
         return status;
     }
-    char derived[kOutNameBufferSize];
-    DetermineOutFileName(trace, run->inName, derived, texts.outNameKind);
-    if (derived[0] == '\0') return DerivedNameTooLong(run->inName);
-    std::snprintf(run->outName, sizeof run->outName, "%s", derived);
-    return status;
+    return DeriveOutputName(trace, texts, run->inName, run->outName);
 }
 
 }  // namespace
@@ -55,6 +66,7 @@ bool StartConverterRun(int8_t trace, const ConverterTexts& texts, int argc, cons
     run->batchMode = 1;
     run->inName[0] = '\0';
     run->outName[0] = '\0';
+    run->outNameGiven = 0;
     run->files = nullptr;
     run->count = 0;
 
@@ -105,11 +117,43 @@ StatusRecord ChooseOutputName(int8_t trace, const ConverterTexts& texts, const C
         std::snprintf(outName, kFileNameBufferSize, "%s", run.outName);
         return InitStatusRecord();
     }
-    char derived[kOutNameBufferSize];
-    DetermineOutFileName(trace, inName, derived, texts.outNameKind);
-    if (derived[0] == '\0') return DerivedNameTooLong(inName);
-    std::snprintf(outName, kFileNameBufferSize, "%s", derived);
+    return DeriveOutputName(trace, texts, inName, outName);
+}
+
+StatusRecord CheckConverterOutput(const char* inName, const char* outName) {
+    uint32_t error = 0;
+    switch (CheckOutputName(outName, inName, &error)) {
+        case OutputNameCheck::kNotRegular:
+            return MakeStatus(
+                702, 'E', "The output file %s is not a regular file and has been left as it is.", outName);
+        case OutputNameCheck::kSameAsInput:
+            return MakeStatus(703, 'E', "The output file %s is the input file %s.", outName, inName);
+        case OutputNameCheck::kUnknown:
+            return MakeStatus(704, 'E', "Problem examining file %s. Error is %u.", outName, error);
+        case OutputNameCheck::kUsable:
+            break;
+    }
     return InitStatusRecord();
+}
+
+StatusRecord WriteConvertedImage(int8_t trace, const ConverterTexts& texts, const ConverterRun& run,
+                                 const char* inName, char* outName, const uint8_t* image) {
+    const bool dpx = texts.outNameKind == 'D';
+    if (run.outNameGiven == 1)
+        return dpx ? WriteDPXImage(trace, outName, image) : WriteEIIImage(trace, outName, image);
+    const int32_t takenCode = dpx ? kDpxNameTakenCode : kEmuNameTakenCode;
+    StatusRecord status = InitStatusRecord();
+    for (int32_t attempt = 0; attempt < kChosenNameTries; ++attempt) {
+        if (attempt > 0) {
+            // The name was free when it was chosen: the next free one is made the same way.
+            status = DeriveOutputName(trace, texts, inName, outName);
+            if (status.code != 0) return status;
+        }
+        status = dpx ? WriteDPXImage(trace, outName, image, ExistingName::kKeep)
+                     : WriteEIIImage(trace, outName, image, ExistingName::kKeep);
+        if (status.code != takenCode) return status;
+    }
+    return status;
 }
 
 void FinishConverterRun(int8_t trace, const ConverterTexts& texts, ConverterRun* run, int32_t converted) {

@@ -21,6 +21,7 @@ struct ConverterRun {
     int32_t batchMode;
     char inName[kFileNameBufferSize];
     char outName[kFileNameBufferSize];
+    int32_t outNameGiven;  // 1 when single mode names its output: only that name replaces a file
     ImageOverview* files;  // the candidates, fixed before the first conversion
     int32_t count;
 };
@@ -36,6 +37,17 @@ bool StartConverterRun(int8_t trace, const ConverterTexts& texts, int argc, cons
 // mode. Fails with code 701 when no name of at most 256 characters can be made.
 StatusRecord ChooseOutputName(int8_t trace, const ConverterTexts& texts, const ConverterRun& run,
                               const char* inName, char* outName);
+
+// Refuses an output name before any work on the file: 702 when it is no regular file (a folder,
+// device, fifo, socket or a link that leads nowhere), 703 when it is the input file itself under
+// another name or through a link, 704 when it cannot be examined. The output is left as it is.
+StatusRecord CheckConverterOutput(const char* inName, const char* outName);
+
+// Writes the finished image (DPX for kind 'D', EII for kind 'E') under outName. A name given on
+// the command line replaces an existing file; a name the program chose is never put over a file
+// that appeared meanwhile: the image then takes the next free name, written back into outName.
+StatusRecord WriteConvertedImage(int8_t trace, const ConverterTexts& texts, const ConverterRun& run,
+                                 const char* inName, char* outName, const uint8_t* image);
 
 // Releases the file list and prints the summary lines and the closing key wait.
 void FinishConverterRun(int8_t trace, const ConverterTexts& texts, ConverterRun* run, int32_t converted);

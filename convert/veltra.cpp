@@ -8,7 +8,6 @@
 #include "convert/front_end.h"
 #include "dpx/layout.h"
 #include "dpx/to_dpx.h"
-#include "dpx/writers.h"
 
 namespace {
 
@@ -51,6 +50,7 @@ constexpr ConverterTexts kVeltraTexts = {
 int32_t ConvertOneFile(int8_t trace, const ConverterRun& run, const char* inName, ImageOverview* overview) {
     char outName[kFileNameBufferSize];
     StatusRecord status = ChooseOutputName(trace, kVeltraTexts, run, inName, outName);
+    if (status.code == 0) status = CheckConverterOutput(inName, outName);
     BankInProgress progress{nullptr, nullptr};
     if (status.code == 0)
         status = ReadRecognisedBank(trace, inName, inName, 1, kNotAnEiiFileCode, "EII", overview, &progress);
@@ -61,7 +61,7 @@ int32_t ConvertOneFile(int8_t trace, const ConverterRun& run, const char* inName
 
     uint8_t* image = AllocateImageBuffer(kDpxImageSize, inName, &status);
     if (image != nullptr) status = TranslateEIIToDPX(trace, *overview, progress.bank, image);
-    if (status.code == 0) status = WriteDPXImage(trace, outName, image);
+    if (status.code == 0) status = WriteConvertedImage(trace, kVeltraTexts, run, inName, outName, image);
     delete[] image;
     if (status.code == 0) std::printf("...DPX file %s has been created.\n", outName);
     ReleaseBankInProgress(trace, &progress);

@@ -48,9 +48,23 @@ StatusRecord CopyDataSpace(FileHandle dpx, FileHandle temporary, const char* dpx
     return InitStatusRecord();
 }
 
+// The refusal of a temporary image name that is taken: the DPX image itself under that name
+// (11016), or a file this run did not make (11015); either is left as it is.
+StatusRecord TemporaryNameTaken(FileHandle dpx, const char* dpxPath, const char* temporaryPath) {
+    PathKind kind = PathKind::kMissing;
+    FileIdentity existing;
+    FileIdentity input;
+    if (QueryPathKind(temporaryPath, &kind, &existing) && QueryOpenFileIdentity(dpx, &input) &&
+        kind == PathKind::kRegularFile && SameFile(existing, input))
+        return MakeStatus(11016, 'E', "The input file %s is the temporary image of MORVEX.", dpxPath);
+    return MakeStatus(11015, 'E',
+                      "A file %s that MORVEX did not make is in the way; %s has not been converted.",
+                      temporaryPath, dpxPath);
+}
+
 }  // namespace
 
-StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, const char* temporaryPath) {
+StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, TemporaryImage* temporary) {
     TraceEnter(trace, "CreateTemporaryImage");
     std::vector<uint8_t> track(kDpxTrackSize);
     FileHandle dpx;
@@ -61,16 +75,44 @@ StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, const char*
 
     // Opened again so that the copy starts at the first track.
     if (!OpenForReadingUnshared(dpxPath, &dpx)) return MakeOpenFailure(11005, dpxPath, LastSystemError());
-    FileHandle temporary;
-    if (!CreateForWritingUnshared(temporaryPath, &temporary)) {
-        status = MakeOpenFailure(11006, temporaryPath, LastSystemError());
+    FileHandle file;
+    if (!CreateExclusively(temporary->path, &file)) {
+        const uint32_t error = LastSystemError();
+        status = IsAlreadyExistsError(error) ? TemporaryNameTaken(dpx, dpxPath, temporary->path)
+                                             : MakeOpenFailure(11006, temporary->path, error);
         CloseFile(dpx);
         return status;
     }
-    status = CopyDataSpace(dpx, temporary, dpxPath, temporaryPath, track);
-    CloseFile(temporary);
+    // The file is this run's from here on. Without its identity it could not be told apart from
+    // one that takes its name later: it is removed at once, while it is surely this run's.
+    if (!QueryOpenFileIdentity(file, &temporary->identity)) {
+        status = MakeOpenFailure(11006, temporary->path, LastSystemError());
+        CloseFile(file);
+        CloseFile(dpx);
+        DeleteNamedFile(temporary->path);
+        return status;
+    }
+    temporary->created = true;
+    status = CopyDataSpace(dpx, file, dpxPath, temporary->path, track);
+    CloseFile(file);
     CloseFile(dpx);
     if (status.code != 0) return status;
     TraceEnd(trace, "CreateTemporaryImage");
     return status;
+}
+
+StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, const char* temporaryPath) {
+    TemporaryImage temporary{temporaryPath, false, {}};
+    return CreateTemporaryImage(trace, dpxPath, &temporary);
+}
+
+void RemoveTemporaryImage(TemporaryImage* temporary) {
+    if (!temporary->created) return;
+    PathKind kind = PathKind::kMissing;
+    FileIdentity current;
+    if (!QueryPathKind(temporary->path, &kind, &current)) return;
+    if (kind == PathKind::kRegularFile && SameFile(current, temporary->identity) &&
+        !DeleteNamedFile(temporary->path))
+        return;
+    temporary->created = false;
 }

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdio>
+#include <string>
 
+#include "common/safe_output.h"
 #include "common/status.h"
 #include "common/trace.h"
 #include "floppy/access.h"
@@ -32,13 +34,14 @@ StatusRecord OutputNotWritten() {
 
 // Appends one track. Each track goes to the file as it is read, so that a disk that is full shows
 // at the track where it happens: the write fails or takes fewer bytes.
-bool AppendTrack(FileHandle file, const uint8_t* track) {
-    uint32_t written = 0;
-    return WriteToFile(file, track, kTrackBytes, &written) && written == static_cast<uint32_t>(kTrackBytes);
+bool AppendTrack(SafeOutput* output, const uint8_t* track) {
+    return AppendToSafeOutput(output, track, kTrackBytes).ok;
 }
 
-// Reads the 160 tracks in image order and appends each to the file, showing the progress bar.
-StatusRecord ReadDisk(int8_t trace, FloppyDriver& driver, const char* drive, FileHandle file) {
+// Reads the 160 tracks in image order and appends each to the new file, showing the progress bar.
+// *tracksRead counts the tracks in the file.
+StatusRecord ReadDisk(int8_t trace, FloppyDriver& driver, const char* drive, SafeOutput* output,
+                      int32_t* tracksRead) {
     FloppyHandle handle;
     StatusRecord status = PrepareDrive(trace, driver, drive, &handle);
     if (status.code != 0) return status;
@@ -52,11 +55,59 @@ StatusRecord ReadDisk(int8_t trace, FloppyDriver& driver, const char* drive, Fil
             uint32_t transferred = 0;
             status = ReadTrack(trace, driver, handle, head, cylinder, track.data(), &transferred);
             if (status.code != 0) return status;
-            if (!AppendTrack(file, track.data())) return OutputNotWritten();
+            if (!AppendTrack(output, track.data())) return OutputNotWritten();
+            ++*tracksRead;
         }
     }
     EndProgress();
     return status;
+}
+
+// The output name must be free or a regular file: a device, fifo, folder or a link that leads
+// nowhere is refused before the drive is touched, and left as it is. *existed tells whether a
+// file of that name is there.
+StatusRecord CheckOutputFile(const char* fileName, bool* existed) {
+    PathKind kind = PathKind::kMissing;
+    FileIdentity identity;
+    if (!QueryPathKind(fileName, &kind, &identity))
+        return MakeStatus(15, 'E', "Output file %s can not be examined. Error is %u.", fileName,
+                          LastSystemError());
+    if (kind == PathKind::kNotRegular || kind == PathKind::kDanglingLink)
+        return MakeStatus(14, 'E', "Output file %s is not a regular file and has been left as it is.",
+                          fileName);
+    *existed = kind == PathKind::kRegularFile;
+    return InitStatusRecord();
+}
+
+// A complete image takes the output's name, replacing an older file only now.
+StatusRecord PutImageInPlace(SafeOutput* output, const char* fileName) {
+    OutputOutcome outcome = CloseSafeOutput(output);
+    if (!outcome.ok)
+        return MakeStatus(16, 'E', "Output file can not be stored on the disk. Error is %u.",
+                          outcome.systemError);
+    outcome = PlaceSafeOutput(output, fileName, ExistingName::kReplace);
+    if (!outcome.ok)
+        return MakeStatus(17, 'E', "Output file can not be put in place. Error is %u.", outcome.systemError);
+    return InitStatusRecord();
+}
+
+// After a failure the tracks read so far are kept: under the output's name when it was free, as
+// the salvage of a new disk image; beside an older file of that name, which stays as it was, as
+// "<name>.partial" (or the new file's own name when that is taken too), which is reported. Without
+// any track read beside an older file there is nothing to keep.
+void KeepTracksRead(SafeOutput* output, const char* fileName, bool existed, int32_t tracksRead) {
+    if (existed && tracksRead == 0) {
+        DiscardSafeOutput(output);
+        return;
+    }
+    if (output->open) CloseSafeOutput(output);
+    if (!existed && PlaceSafeOutput(output, fileName, ExistingName::kKeep).ok) return;
+    const std::string partial = std::string(fileName) + ".partial";
+    if (PlaceSafeOutput(output, partial.c_str(), ExistingName::kKeep).ok) {
+        std::printf("\nThe tracks read so far are kept in file %s.\n", partial.c_str());
+        return;
+    }
+    std::printf("\nThe tracks read so far are kept in file %s.\n", output->temporaryPath.c_str());
 }
 
 }  // namespace
@@ -68,14 +119,19 @@ int RunBreska(int argc, const char* const* argv, FloppyDriver& driver) {
     const char* fileName = argv[2];
     std::printf("Reading OBERHEIM DPX Disk in drive %s to file %s...\n", drive, fileName);
 
-    FileHandle file;
-    if (!CreateForWritingUnshared(fileName, &file)) {
-        ReportFloppyStatus(MakeStatus(9, 'E', "Output file can not be opened."));
+    bool existed = false;
+    StatusRecord status = CheckOutputFile(fileName, &existed);
+    SafeOutput output;
+    if (status.code == 0 && !StartSafeOutput(fileName, &output).ok)
+        status = MakeStatus(9, 'E', "Output file can not be opened.");
+    if (status.code != 0) {
+        ReportFloppyStatus(status);
         return 0;
     }
-    const StatusRecord status = ReadDisk(trace, driver, drive, file);
-    // Whatever happened, the tracks read so far stay in the file.
-    CloseFile(file);
+    int32_t tracksRead = 0;
+    status = ReadDisk(trace, driver, drive, &output, &tracksRead);
+    if (status.code == 0) status = PutImageInPlace(&output, fileName);
+    if (status.code != 0) KeepTracksRead(&output, fileName, existed, tracksRead);
     FinishFloppyTool(status);
     return 0;
 }

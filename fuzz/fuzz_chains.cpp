@@ -16,6 +16,18 @@ constexpr int32_t kNotAnEiiDpxFileCode = 11008;
 // The targets run without trace lines and without the key waits that come with them.
 constexpr int8_t kQuiet = 0;
 
+// The reading chain on a temporary image that exists.
+StatusRecord ConvertFromTemporaryImage(const char* dpxPath, const char* temporaryPath, uint8_t* eiiImage) {
+    ImageOverview overview{};
+    BankInProgress progress{nullptr, nullptr};
+    StatusRecord status = ReadRecognisedBank(kQuiet, temporaryPath, dpxPath, 0, kNotAnEiiDpxFileCode,
+                                             "EII-DPX", &overview, &progress);
+    if (status.code != 0) return status;
+    status = TranslateDPXToEII(kQuiet, dpxPath, overview, progress.bank, eiiImage);
+    ReleaseBankInProgress(kQuiet, &progress);
+    return status;
+}
+
 }  // namespace
 
 StatusRecord ConvertEIIImage(const char* eiiPath, uint8_t* dpxImage) {
@@ -30,15 +42,10 @@ StatusRecord ConvertEIIImage(const char* eiiPath, uint8_t* dpxImage) {
 }
 
 StatusRecord ConvertDPXImage(const char* dpxPath, const char* temporaryPath, uint8_t* eiiImage) {
-    StatusRecord status = CreateTemporaryImage(kQuiet, dpxPath, temporaryPath);
-    if (status.code != 0) return status;
-    ImageOverview overview{};
-    BankInProgress progress{nullptr, nullptr};
-    status = ReadRecognisedBank(kQuiet, temporaryPath, dpxPath, 0, kNotAnEiiDpxFileCode, "EII-DPX", &overview,
-                                &progress);
-    if (status.code != 0) return status;
-    status = TranslateDPXToEII(kQuiet, dpxPath, overview, progress.bank, eiiImage);
-    ReleaseBankInProgress(kQuiet, &progress);
+    TemporaryImage temporary{temporaryPath, false, {}};
+    StatusRecord status = CreateTemporaryImage(kQuiet, dpxPath, &temporary);
+    if (status.code == 0) status = ConvertFromTemporaryImage(dpxPath, temporaryPath, eiiImage);
+    RemoveTemporaryImage(&temporary);
     return status;
 }
 

@@ -20,6 +20,10 @@ enum class PlatformCall : int32_t {
     kDeleteFile,          // DeleteNamedFile
     kStartFolderListing,  // StartFolderListing
     kNextFolderEntry,     // NextFolderEntry: an error while the listing goes on
+    kQueryIdentity,       // QueryPathKind and QueryOpenFileIdentity
+    kCreateExclusively,   // CreateExclusively
+    kFlushToDisk,         // FlushToDisk
+    kRenameFile,          // ReplaceNamedFile and RenameWithoutReplacing
 };
 
 // The most faults that can be armed at the same time.

@@ -6,6 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <string>
+
+#ifdef __linux__
+#include <sys/syscall.h>
+#endif
 
 #include "platform/fault_injection.h"
 #include "platform/posix/last_error.h"
@@ -39,6 +45,34 @@ int OpenWithoutWaiting(const char* path, int flags) {
     int status = fcntl(descriptor, F_GETFL);
     if (status >= 0) fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK);
     return descriptor;
+}
+
+FileIdentity IdentityOf(const struct stat& information) {
+    return FileIdentity{static_cast<uint64_t>(information.st_dev), static_cast<uint64_t>(information.st_ino)};
+}
+
+// Passes a rename on to the disk: the folder that holds the new name is flushed. A folder that
+// cannot be opened or flushed (some network file systems) leaves the rename as the system keeps it.
+void FlushFolderOf(const char* path) {
+    std::string folder = path;
+    const size_t slash = folder.find_last_of('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) return;
+    fsync(descriptor);
+    close(descriptor);
+}
+
+// renameat2 with RENAME_NOREPLACE where the kernel and the file system know it; -1 with errno
+// EINVAL or ENOSYS where they do not.
+int RenameNoReplace(const char* from, const char* to) {
+#if defined(__linux__) && defined(SYS_renameat2)
+    constexpr unsigned int kRenameNoReplace = 1;
+    return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, kRenameNoReplace));
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 }  // namespace
@@ -160,5 +194,100 @@ bool DeleteNamedFile(const char* path) {
         RecordErrno();
         return false;
     }
+    return true;
+}
+
+bool QueryPathKind(const char* path, PathKind* kind, FileIdentity* identity) {
+    if (!PassesInjectedFaults(PlatformCall::kQueryIdentity)) return false;
+    struct stat information {};
+    if (stat(path, &information) == 0) {
+        *kind = S_ISREG(information.st_mode) ? PathKind::kRegularFile : PathKind::kNotRegular;
+        *identity = IdentityOf(information);
+        return true;
+    }
+    if (errno != ENOENT) {
+        RecordErrno();
+        return false;
+    }
+    // Nothing at the end of the name: the name itself may still be a link that leads nowhere.
+    if (lstat(path, &information) == 0) {
+        *kind = PathKind::kDanglingLink;
+        return true;
+    }
+    if (errno != ENOENT) {
+        RecordErrno();
+        return false;
+    }
+    *kind = PathKind::kMissing;
+    return true;
+}
+
+bool QueryOpenFileIdentity(FileHandle file, FileIdentity* identity) {
+    if (!PassesInjectedFaults(PlatformCall::kQueryIdentity)) return false;
+    struct stat information {};
+    if (fstat(Descriptor(file), &information) != 0) {
+        RecordErrno();
+        return false;
+    }
+    *identity = IdentityOf(information);
+    return true;
+}
+
+bool CreateExclusively(const char* path, FileHandle* file) {
+    if (!PassesInjectedFaults(PlatformCall::kCreateExclusively)) return false;
+    // O_EXCL also refuses a link of that name, wherever it leads.
+    int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        RecordErrno();
+        return false;
+    }
+    if (!LockExclusively(descriptor)) {
+        unlink(path);
+        return false;
+    }
+    file->value = descriptor;
+    return true;
+}
+
+bool IsAlreadyExistsError(uint32_t error) {
+    return error == EEXIST;
+}
+
+bool FlushToDisk(FileHandle file) {
+    if (!PassesInjectedFaults(PlatformCall::kFlushToDisk)) return false;
+    if (fsync(Descriptor(file)) != 0) {
+        RecordErrno();
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceNamedFile(const char* from, const char* to) {
+    if (!PassesInjectedFaults(PlatformCall::kRenameFile)) return false;
+    if (rename(from, to) != 0) {
+        RecordErrno();
+        return false;
+    }
+    FlushFolderOf(to);
+    return true;
+}
+
+bool RenameWithoutReplacing(const char* from, const char* to) {
+    if (!PassesInjectedFaults(PlatformCall::kRenameFile)) return false;
+    if (RenameNoReplace(from, to) == 0) {
+        FlushFolderOf(to);
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        RecordErrno();
+        return false;
+    }
+    // Without renameat2: a hard link fails when the new name exists; the old name then goes.
+    if (link(from, to) != 0) {
+        RecordErrno();
+        return false;
+    }
+    unlink(from);
+    FlushFolderOf(to);
     return true;
 }

@@ -22,6 +22,16 @@ bool Open(const char* path, DWORD access, DWORD disposition, FileHandle* file) {
     return true;
 }
 
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return FileIdentity{
+        information.dwVolumeSerialNumber,
+        (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+bool IsMissingError(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 bool OpenForReadingUnshared(const char* path, FileHandle* file) {
@@ -98,6 +108,90 @@ bool PathAttributesReadable(const char* path) {
 bool DeleteNamedFile(const char* path) {
     if (!PassesInjectedFaults(PlatformCall::kDeleteFile)) return false;
     if (!DeleteFileA(path)) {
+        RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+bool QueryPathKind(const char* path, PathKind* kind, FileIdentity* identity) {
+    if (!PassesInjectedFaults(PlatformCall::kQueryIdentity)) return false;
+    // Opened for its attributes only, which a file held without sharing admits; links are
+    // followed, folders need the backup flag.
+    HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (!IsMissingError(error)) {
+            RecordSystemError(error);
+            return false;
+        }
+        // Nothing at the end of the name: the name itself may still be a link that leads nowhere.
+        *kind = GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ? PathKind::kMissing
+                                                                    : PathKind::kDanglingLink;
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION information;
+    const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
+    if (!GetFileInformationByHandle(handle, &information)) {
+        // Devices such as NUL have no file information: they are no regular file.
+        CloseHandle(handle);
+        if (disk) {
+            RecordLastError();
+            return false;
+        }
+        *kind = PathKind::kNotRegular;
+        *identity = FileIdentity{};
+        return true;
+    }
+    CloseHandle(handle);
+    const bool folder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    *kind = disk && !folder ? PathKind::kRegularFile : PathKind::kNotRegular;
+    *identity = IdentityOf(information);
+    return true;
+}
+
+bool QueryOpenFileIdentity(FileHandle file, FileIdentity* identity) {
+    if (!PassesInjectedFaults(PlatformCall::kQueryIdentity)) return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(Native(file), &information)) {
+        RecordLastError();
+        return false;
+    }
+    *identity = IdentityOf(information);
+    return true;
+}
+
+bool CreateExclusively(const char* path, FileHandle* file) {
+    if (!PassesInjectedFaults(PlatformCall::kCreateExclusively)) return false;
+    return Open(path, GENERIC_WRITE, CREATE_NEW, file);
+}
+
+bool IsAlreadyExistsError(uint32_t error) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+bool FlushToDisk(FileHandle file) {
+    if (!PassesInjectedFaults(PlatformCall::kFlushToDisk)) return false;
+    if (!FlushFileBuffers(Native(file))) {
+        RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceNamedFile(const char* from, const char* to) {
+    if (!PassesInjectedFaults(PlatformCall::kRenameFile)) return false;
+    if (!MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+bool RenameWithoutReplacing(const char* from, const char* to) {
+    if (!PassesInjectedFaults(PlatformCall::kRenameFile)) return false;
+    if (!MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH)) {
         RecordLastError();
         return false;
     }

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "tests/support/temp_folder.h"
 
@@ -31,6 +34,11 @@ std::vector<uint8_t> DpxImage(const char* identification, size_t size = kImageSi
     return image;
 }
 
+std::string TextOf(const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 }  // namespace
 
 TEST(CreateTemporaryImageTest, WritesTheDataSpaceInTrackOrder) {
@@ -38,7 +46,6 @@ TEST(CreateTemporaryImageTest, WritesTheDataSpaceInTrackOrder) {
     std::string dpx = folder.File("BANK.DPX");
     std::string temporary = folder.File("_MORVEXTMP_.IMG");
     WriteWholeFile(dpx, DpxImage("(c)1987 Oberheim/ECC DPX-1  "));
-    WriteTextFile(temporary, "left over from an earlier run");
 
     StatusRecord status = CreateTemporaryImage(0, dpx.c_str(), temporary.c_str());
     ASSERT_EQ(status.code, 0) << status.message;
@@ -107,4 +114,86 @@ TEST(CreateTemporaryImageTest, OpenAndCreateFailuresNameTheirFile) {
     EXPECT_EQ(status.code, 11002);
     EXPECT_EQ(std::string(status.message),
               "File " + dpx + " is probably in use by another program. Error is 32.");
+}
+
+TEST(CreateTemporaryImageTest, ANameInUseIsLeftAsItIsAndTheFileRefused) {
+    enum class InTheWay { kOtherFile, kTheInput, kDanglingLink };
+    struct Case {
+        const char* what;
+        InTheWay inTheWay;
+        int32_t code;
+        const char* message;  // {dpx} and {tmp} stand for the paths
+    };
+    const Case cases[] = {
+        {"a file of the user's", InTheWay::kOtherFile, 11015,
+         "A file {tmp} that MORVEX did not make is in the way; {dpx} has not been converted."},
+        {"the DPX image itself", InTheWay::kTheInput, 11016,
+         "The input file {dpx} is the temporary image of MORVEX."},
+#ifndef _WIN32
+        {"a link that leads nowhere", InTheWay::kDanglingLink, 11015,
+         "A file {tmp} that MORVEX did not make is in the way; {dpx} has not been converted."},
+#endif
+    };
+    const std::vector<uint8_t> image = DpxImage("(c)1987 Oberheim");
+    for (const Case& c : cases) {
+        TempFolder folder;
+        std::string temporary = folder.File("_MORVEXTMP_.IMG");
+        std::string dpx = c.inTheWay == InTheWay::kTheInput ? temporary : folder.File("IN.DPX");
+        WriteWholeFile(dpx, image);
+        if (c.inTheWay == InTheWay::kOtherFile) WriteTextFile(temporary, "the user's own");
+        if (c.inTheWay == InTheWay::kDanglingLink)
+            std::filesystem::create_symlink(folder.File("nowhere"), temporary);
+        TemporaryImage made{temporary.c_str(), false, {}};
+        StatusRecord status = CreateTemporaryImage(0, dpx.c_str(), &made);
+        EXPECT_EQ(status.code, c.code) << c.what;
+        std::string expected = c.message;
+        for (const auto& [token, path] :
+             {std::pair{std::string("{dpx}"), dpx}, std::pair{std::string("{tmp}"), temporary}})
+            if (expected.find(token) != std::string::npos)
+                expected.replace(expected.find(token), token.size(), path);
+        EXPECT_EQ(std::string(status.message), expected) << c.what;
+        EXPECT_FALSE(made.created) << c.what;
+        RemoveTemporaryImage(&made);
+        // Whatever was in the way is still there, as it was.
+        const bool left = c.inTheWay == InTheWay::kOtherFile  ? TextOf(temporary) == "the user's own"
+                          : c.inTheWay == InTheWay::kTheInput ? ReadWholeFile(dpx) == image
+                                                              : std::filesystem::is_symlink(temporary);
+        EXPECT_TRUE(left) << c.what;
+    }
+}
+
+TEST(CreateTemporaryImageTest, OnlyTheFileThisRunMadeIsDeleted) {
+    enum class Then { kNothing, kReplacedByAnother, kDeleteFailsOnce };
+    struct Case {
+        const char* what;
+        Then then;
+        bool leftAfterFirstRemove;
+        const char* finalContent;  // of the name after the second remove; "" when gone
+    };
+    const Case cases[] = {
+        {"its own image is deleted", Then::kNothing, false, ""},
+        {"a file that took its name stays", Then::kReplacedByAnother, true, "another program's"},
+        {"a failed delete is tried again", Then::kDeleteFailsOnce, true, ""},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        std::string dpx = folder.File("IN.DPX");
+        std::string temporary = folder.File("_MORVEXTMP_.IMG");
+        WriteWholeFile(dpx, DpxImage("(c)1987 Oberheim"));
+        TemporaryImage made{temporary.c_str(), false, {}};
+        ASSERT_EQ(CreateTemporaryImage(0, dpx.c_str(), &made).code, 0) << c.what;
+        EXPECT_TRUE(made.created) << c.what;
+        if (c.then == Then::kReplacedByAnother) {
+            // Moved away rather than deleted, so that the new file cannot get the same inode.
+            std::filesystem::rename(temporary, folder.File("MOVED.IMG"));
+            WriteTextFile(temporary, "another program's");
+        }
+        if (c.then == Then::kDeleteFailsOnce) InjectFault(PlatformCall::kDeleteFile, 1, 5);
+        RemoveTemporaryImage(&made);
+        ClearInjectedFaults();
+        EXPECT_EQ(std::filesystem::exists(temporary), c.leftAfterFirstRemove) << c.what;
+        RemoveTemporaryImage(&made);
+        EXPECT_FALSE(made.created) << c.what;
+        EXPECT_EQ(std::filesystem::exists(temporary) ? TextOf(temporary) : "", c.finalContent) << c.what;
+    }
 }

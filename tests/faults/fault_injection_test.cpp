@@ -77,6 +77,26 @@ CallResult MakeCall(PlatformCall call) {
             if (result.ok) EndFolderListing(&listing);
             break;
         }
+        case PlatformCall::kQueryIdentity: {
+            PathKind kind = PathKind::kMissing;
+            FileIdentity identity;
+            result.ok = QueryPathKind(kDataFile, &kind, &identity) && kind == PathKind::kRegularFile;
+            break;
+        }
+        case PlatformCall::kCreateExclusively:
+            std::filesystem::remove(kOutFile);
+            result.ok = CreateExclusively(kOutFile, &file);
+            if (result.ok) CloseFile(file);
+            break;
+        case PlatformCall::kFlushToDisk:
+            if (!CreateForWritingUnshared(kOutFile, &file)) break;
+            result.ok = FlushToDisk(file);
+            CloseFile(file);
+            break;
+        case PlatformCall::kRenameFile:
+            WriteWholeFile(kOutFile, {1, 2, 3});
+            result.ok = ReplaceNamedFile(kOutFile, "RENAMED.BIN");
+            break;
         case PlatformCall::kNextFolderEntry: {
             FolderListing listing;
             FolderEntry entry;
@@ -119,6 +139,10 @@ TEST_F(FaultInjectionTest, OnlyTheChosenCallOfTheKindFails) {
         {"delete", PlatformCall::kDeleteFile, 2, 5, false},
         {"listing start", PlatformCall::kStartFolderListing, 1, 3, false},
         {"listing next", PlatformCall::kNextFolderEntry, 3, 59, false},
+        {"identity query", PlatformCall::kQueryIdentity, 2, 5, false},
+        {"exclusive create", PlatformCall::kCreateExclusively, 1, 17, false},
+        {"flush to disk", PlatformCall::kFlushToDisk, 4, 5, false},
+        {"rename", PlatformCall::kRenameFile, 2, 18, false},
     };
     for (const Case& c : cases) {
         TempFolder folder;

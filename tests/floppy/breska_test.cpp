@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -123,14 +124,18 @@ TEST(BreskaTest, AnOutputFileThatCannotBeMadeOrFilledEndsTheRun) {
         std::string after;
         int32_t versionQueries;
     };
+    const std::string notRegular = " is not a regular file and has been left as it is.";
     std::vector<Case> cases = {
         {"folder missing", folder.File("missing") + "/OUT.IMG", Report(9, "Output file can not be opened."),
          0},
+        {"a folder", folder.File(""), Report(14, "Output file " + folder.File("") + notRegular), 0},
     };
-#ifdef __linux__
-    // Every write to this device fails: the disk is full.
-    cases.push_back(
-        {"disk full", "/dev/full", ProgressUpTo(0) + Report(13, "Output file can not be written."), 1});
+#ifndef _WIN32
+    // A device is never written nor deleted; nor is a link that leads nowhere followed.
+    cases.push_back({"a device", "/dev/full", Report(14, "Output file /dev/full" + notRegular), 0});
+    std::filesystem::create_symlink(folder.File("nowhere.img"), folder.File("LINK.IMG"));
+    cases.push_back({"a link that leads nowhere", folder.File("LINK.IMG"),
+                     Report(14, "Output file " + folder.File("LINK.IMG") + notRegular), 0});
 #endif
     for (const Case& c : cases) {
         VirtualFloppyDriver driver;
@@ -139,5 +144,46 @@ TEST(BreskaTest, AnOutputFileThatCannotBeMadeOrFilledEndsTheRun) {
         EXPECT_EQ(run.exitCode, 0) << c.what;
         EXPECT_EQ(run.output, FirstLines("B:", c.file) + c.after) << c.what;
         EXPECT_EQ(driver.CallCount(VirtualCall::kVersion), c.versionQueries) << c.what;
+    }
+}
+
+TEST(BreskaTest, AnOlderImageStaysUntilTheReadIsComplete) {
+    struct Case {
+        const char* what;
+        bool driverMissing;
+        int32_t seekFailsAt;    // cylinder whose seek fails, head 0; -1 for none
+        std::string after;      // what follows the reading line; {file} is the output's name
+        int32_t partialTracks;  // kept beside the older file as <name>.partial; -1 for none
+    };
+    const Case cases[] = {
+        {"no floppy driver", true, -1,
+         Report(2,
+                "The FDRAWCMD floppy driver is not installed. You can download the driver from "
+                "http://www.example.org/fdrawcmd/FdInstall.exe"),
+         -1},
+        {"seek to cylinder 3 refused", false, 3,
+         ProgressUpTo(3) + "\nThe tracks read so far are kept in file {file}.partial.\n" +
+             Report(10, "The floppy seek was not successful."),
+         6},
+    };
+    const Bytes image = PatternImage();
+    const Bytes older(2000, 0x5C);
+    for (const Case& c : cases) {
+        TempFolder folder;
+        const std::string file = folder.File("X.DPX");
+        WriteWholeFile(file, older);
+        VirtualFloppyDriver driver;
+        driver.PutImage(image);
+        if (c.driverMissing) driver.FailCall(VirtualCall::kVersion, kErrorFileNotFound);
+        if (c.seekFailsAt >= 0) driver.FailCall(VirtualCall::kSeek, kErrorSeek, c.seekFailsAt, 0);
+        const FloppyRun run = RunFloppyProgram(RunBreska, {"A:", file}, driver);
+        std::string after = c.after;
+        if (after.find("{file}") != std::string::npos) after.replace(after.find("{file}"), 6, file);
+        EXPECT_EQ(run.output, FirstLines("A:", file) + after) << c.what;
+        EXPECT_TRUE(ReadWholeFile(file) == older) << c.what;
+        EXPECT_EQ(std::filesystem::exists(file + ".partial"), c.partialTracks >= 0) << c.what;
+        if (c.partialTracks >= 0) {
+            EXPECT_TRUE(ReadWholeFile(file + ".partial") == FirstTracks(image, c.partialTracks)) << c.what;
+        }
     }
 }

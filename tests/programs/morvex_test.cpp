@@ -117,34 +117,51 @@ TEST(MorvexProgramTest, BatchSkipsWhatIsNoBankImageAndLeavesNoTemporaryFile) {
     std::memcpy(&wrongId[5128], "OBERHEIM", 8);
     std::vector<uint8_t> noBank(901120, 0);
     std::memcpy(&noBank[5120], "(c)1987 Oberheim/ECC DPX-1  ", 28);
+    const std::string leftover = "left over by an interrupted run";
+    const std::string inTheWay = "ERROR: A file _MORVEXTMP_.IMG that MORVEX did not make is in the way; ";
 
-    TempFolder folder;
-    WriteWholeFile(folder.File("GOOD.DPX"), dpx);
-    WriteWholeFile(folder.File("BADID.DPX"), wrongId);
-    WriteWholeFile(folder.File("NOBANK.DPX"), noBank);
-    WriteTextFile(folder.File("NOTES.TXT"), "not an image");
-    WriteTextFile(folder.File(kTemporaryImage), "left over by an interrupted run");
-
-    std::vector<std::string> order = ListingOrder(folder);
-    std::map<std::string, std::string> lineOf = {
-        {"GOOD.DPX", "Processing file GOOD.DPX...\n...EII file GOOD.EII has been created.\n"},
-        {"BADID.DPX", "ERROR: File BADID.DPX is not a DPX file (wrong ID) (11004)\n"},
-        {"NOBANK.DPX", "WARNING: NOBANK.DPX is not an EII-DPX file and has been ignored. RC 60. (11008)\n"},
-        {"NOTES.TXT", "WARNING: NOTES.TXT is not a DPX file (wrong size) (11001)\n"},
+    struct Case {
+        const char* what;
+        bool leftoverThere;  // a file of the temporary image's name that this run did not make
     };
-    // The leftover is a candidate like any other file; whichever file comes first deletes it.
-    lineOf[kTemporaryImage] = order.front() == kTemporaryImage
-                                  ? "WARNING: _MORVEXTMP_.IMG is not a DPX file (wrong size) (11001)\n"
-                                  : "ERROR: Problem opening file _MORVEXTMP_.IMG. Error is 2. (11002)\n";
-    std::string expected = kMorvexBanner;
-    for (const std::string& name : order) expected += lineOf.at(name);
-    expected += MorvexSummary(1);
+    const Case cases[] = {{"a clean folder", false}, {"a leftover temporary image", true}};
+    for (const Case& c : cases) {
+        TempFolder folder;
+        WriteWholeFile(folder.File("GOOD.DPX"), dpx);
+        WriteWholeFile(folder.File("BADID.DPX"), wrongId);
+        WriteWholeFile(folder.File("NOBANK.DPX"), noBank);
+        WriteTextFile(folder.File("NOTES.TXT"), "not an image");
+        if (c.leftoverThere) WriteTextFile(folder.File(kTemporaryImage), leftover);
 
-    ProgramRun run = RunProgram("morvex", {"B"}, folder.path().string());
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output, expected);
-    EXPECT_EQ(FilesIn(folder),
-              (std::set<std::string>{"GOOD.DPX", "GOOD.EII", "BADID.DPX", "NOBANK.DPX", "NOTES.TXT"}));
+        // The leftover is a candidate like any other file and is never converted; while it is in
+        // the way, no image that needs the temporary image is converted either.
+        std::map<std::string, std::string> lineOf = {
+            {"GOOD.DPX", c.leftoverThere
+                             ? inTheWay + "GOOD.DPX has not been converted. (11015)\n"
+                             : "Processing file GOOD.DPX...\n...EII file GOOD.EII has been created.\n"},
+            {"BADID.DPX", "ERROR: File BADID.DPX is not a DPX file (wrong ID) (11004)\n"},
+            {"NOBANK.DPX",
+             c.leftoverThere
+                 ? inTheWay + "NOBANK.DPX has not been converted. (11015)\n"
+                 : "WARNING: NOBANK.DPX is not an EII-DPX file and has been ignored. RC 60. (11008)\n"},
+            {"NOTES.TXT", "WARNING: NOTES.TXT is not a DPX file (wrong size) (11001)\n"},
+            {kTemporaryImage, "WARNING: _MORVEXTMP_.IMG is not a DPX file (wrong size) (11001)\n"},
+        };
+        std::string expected = kMorvexBanner;
+        for (const std::string& name : ListingOrder(folder)) expected += lineOf.at(name);
+        expected += MorvexSummary(c.leftoverThere ? 0 : 1);
+
+        ProgramRun run = RunProgram("morvex", {"B"}, folder.path().string());
+        EXPECT_EQ(run.exitCode, 0) << c.what;
+        EXPECT_EQ(run.output, expected) << c.what;
+        std::set<std::string> left = {"GOOD.DPX", "BADID.DPX", "NOBANK.DPX", "NOTES.TXT"};
+        left.insert(c.leftoverThere ? kTemporaryImage : "GOOD.EII");
+        EXPECT_EQ(FilesIn(folder), left) << c.what;
+        if (c.leftoverThere) {
+            const std::vector<uint8_t> kept = ReadWholeFile(folder.File(kTemporaryImage));
+            EXPECT_EQ(std::string(kept.begin(), kept.end()), leftover) << c.what;
+        }
+    }
 }
 
 TEST(MorvexProgramTest, OutputNamedLikeTheTemporaryImageIsRefused) {
