@@ -159,7 +159,7 @@ TEST(BreskaTest, AnOlderImageStaysUntilTheReadIsComplete) {
         {"no floppy driver", true, -1,
          Report(2,
                 "The FDRAWCMD floppy driver is not installed. You can download the driver from "
-                "http://www.example.org/fdrawcmd/FdInstall.exe"),
+                "http://simonowen.com/fdrawcmd/FdInstall.exe"),
          -1},
         {"seek to cylinder 3 refused", false, 3,
          ProgressUpTo(3) + "\nThe tracks read so far are kept in file {file}.partial.\n" +
