@@ -3,5 +3,7 @@
 #include "floppy/platform_driver.h"
 
 int main(int argc, char** argv) {
-    return RunNimrose(argc, argv, PlatformFloppyDriver());
+    const int exitCode = RunNimrose(argc, argv, ProgramFloppyDriver(argc, argv));
+    EndProgramFloppyDriver();
+    return exitCode;
 }

@@ -3,5 +3,7 @@
 #include "floppy/platform_driver.h"
 
 int main(int argc, char** argv) {
-    return RunTolvan(argc, argv, PlatformFloppyDriver());
+    const int exitCode = RunTolvan(argc, argv, ProgramFloppyDriver(argc, argv));
+    EndProgramFloppyDriver();
+    return exitCode;
 }

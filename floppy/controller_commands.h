@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "floppy/error_numbers.h"
+
 constexpr uint8_t kCommandSpecify = 0x03;
 constexpr uint8_t kCommandSenseDriveStatus = 0x04;
 constexpr uint8_t kCommandWriteData = 0x05;
@@ -32,3 +34,17 @@ constexpr uint8_t kSt2DataErrorInData = 0x20;
 constexpr uint8_t kSt2WrongCylinder = 0x10;
 constexpr uint8_t kSt2BadCylinder = 0x02;
 constexpr uint8_t kSt2MissingDataMark = 0x01;
+
+// The error number of a command that the controller ended abnormally, tested in the order the
+// FDRAWCMD driver tests the status bytes, so that one disk fault reads the same on every system.
+inline uint32_t ControllerStatusError(uint8_t st1, uint8_t st2) {
+    if ((st1 & kSt1DataError) || (st2 & kSt2DataErrorInData)) return kErrorCrc;
+    if (st1 & kSt1Overrun) return kErrorIoDevice;
+    if (st1 & (kSt1NoData | kSt1EndOfCylinder)) return kErrorSectorNotFound;
+    if (st2 & kSt2BadCylinder) return kErrorWrongCylinder;
+    if (st2 & kSt2MissingDataMark) return kErrorSectorNotFound;
+    if (st1 & kSt1NotWritable) return kErrorWriteProtected;
+    if (st1 & kSt1MissingAddressMark) return kErrorIdMarkNotFound;
+    if (st2 & kSt2WrongCylinder) return kErrorWrongCylinder;
+    return kErrorFloppyUnknown;
+}

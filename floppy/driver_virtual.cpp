@@ -1,42 +1,17 @@
 #include "floppy/driver_virtual.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "floppy/error_numbers.h"
 #include "floppy/fdrawcmd.h"
 #include "floppy/format_track.h"
+#include "flux/mfm.h"
+#include "flux/sector_scan.h"
 
 namespace {
 
-constexpr int32_t kVirtualDrives = 2;
-
-// The MFM track from the index: gap 4a (80), sync (12), index mark (4) and gap 1 (50) come before
-// the first ID field. An ID field is sync, mark, C H R N and CRC (22 bytes); gap 2 (22 bytes)
-// separates it from the data field's sync and mark (16 bytes), then come the data and their CRC.
-constexpr int32_t kIndexBytes = 146;
-constexpr int32_t kIdFieldBytes = 22;
-constexpr int32_t kDataFieldStart = kIdFieldBytes + 22;  // from the ID field's sync
-constexpr int32_t kDataMarkBytes = 16;
-constexpr int32_t kCrcBytes = 2;
-// The byte or so a write runs on after the CRC before the write gate drops.
-constexpr int32_t kWriteTailBytes = 1;
-constexpr size_t kNoSector = static_cast<size_t>(-1);
-
-int32_t RingPosition(int32_t position) {
-    return ((position % kRingBytes) + kRingBytes) % kRingBytes;
-}
-
-// Whether two stretches of the ring share a byte.
-bool Overlaps(int32_t start, int32_t length, int32_t otherStart, int32_t otherLength) {
-    if (length >= kRingBytes || otherLength >= kRingBytes) return true;
-    start = RingPosition(start);
-    otherStart = RingPosition(otherStart);
-    for (int32_t shift = -kRingBytes; shift <= kRingBytes; shift += kRingBytes)
-        if (start < otherStart + shift + otherLength && otherStart + shift < start + length) return true;
-    return false;
-}
+// The largest data field a view of a track looks for: size code 6, 8,192 bytes.
+constexpr uint8_t kLargestViewedSizeCode = 6;
 
 int32_t TrackIndex(int32_t cylinder, int32_t head) {
     return cylinder * kHeads + head;
@@ -46,75 +21,46 @@ bool Matches(int32_t wanted, int32_t actual) {
     return wanted == kAnyTrack || wanted == actual;
 }
 
+// Puts `cells` into the ring from `cell` on, through the index.
+void PutCells(CellTrack* ring, uint32_t cell, const CellTrack& cells) {
+    const size_t size = ring->cells.size();
+    for (size_t at = 0; at < cells.cells.size(); ++at) ring->cells[(cell + at) % size] = cells.cells[at];
+}
+
+// The ID field of the sector with a good CRC, or null.
+const IdField* FindId(const TrackScan& scan, const SectorIdField& wanted) {
+    for (const IdField& id : scan.idFields)
+        if (id.crcOk && id.cylinder == wanted.cylinder && id.head == wanted.head &&
+            id.sector == wanted.sector && id.sizeCode == wanted.sizeCode)
+            return &id;
+    return nullptr;
+}
+
+SectorIdField DpxSectorId(int32_t cylinder, int32_t head, uint8_t sector) {
+    const uint8_t sizeCode = sector == kSmallSector ? kSmallSizeCode : kLargeSizeCode;
+    return SectorIdField{static_cast<uint8_t>(cylinder), static_cast<uint8_t>(head), sector, sizeCode};
+}
+
 }  // namespace
 
-VirtualFloppyDriver::VirtualFloppyDriver() : FloppyDriver(kFdrawcmdTexts) {}
+VirtualFloppyDriver::VirtualFloppyDriver() : EmulatedFloppyDriver(kFdrawcmdTexts, BlankEmulatedDisk()) {}
 
-void VirtualFloppyDriver::Overwrite(VirtualTrack* track, int32_t start, int32_t length, size_t spared) {
-    std::vector<VirtualSector> kept;
-    for (size_t index = 0; index < track->sectors.size(); ++index) {
-        VirtualSector& sector = track->sectors[index];
-        if (index != spared) {
-            if (Overlaps(start, length, sector.position, kIdFieldBytes)) continue;
-            const int32_t field = sector.position + kDataFieldStart;
-            if (sector.fieldBytes > 0 && Overlaps(start, length, field, kDataMarkBytes))
-                sector.fieldBytes = 0;
-            if (sector.fieldBytes > 0 && Overlaps(start, length, field + kDataMarkBytes,
-                                                  static_cast<int32_t>(sector.fieldBytes) + kCrcBytes))
-                sector.unreadable = true;
-        }
-        kept.push_back(sector);
-    }
-    track->sectors.swap(kept);
-}
-
-void VirtualFloppyDriver::LayDown(VirtualTrack* track, const FormatParameters& parameters) {
-    track->sectors.clear();
-    const uint32_t fieldBytes = SectorBytes(parameters.sizeCode);
-    const int32_t slot = kDataFieldStart + kDataMarkBytes + static_cast<int32_t>(fieldBytes) + kCrcBytes +
-                         parameters.gapLength;
-    int32_t position = kIndexBytes;
-    for (int32_t index = 0; index < parameters.sectorCount; ++index) {
-        // A track laid out longer than one turn runs over its own beginning.
-        Overwrite(track, position, slot, kNoSector);
-        VirtualSector laid{};
-        laid.id = parameters.ids[index];
-        laid.position = RingPosition(position);
-        laid.fieldBytes = fieldBytes;
-        laid.data.assign(fieldBytes, parameters.fillByte);
-        track->sectors.push_back(laid);
-        position += slot;
-    }
-}
-
-void VirtualFloppyDriver::WriteField(VirtualTrack* track, size_t sector, const uint8_t* data,
-                                     uint32_t length) {
-    VirtualSector& written = track->sectors[sector];
-    written.fieldBytes = length;
-    written.unreadable = false;
-    written.data.assign(data, data + length);
-    Overwrite(track, written.position + kDataFieldStart,
-              kDataMarkBytes + static_cast<int32_t>(length) + kCrcBytes + kWriteTailBytes, sector);
-}
-
-// A DPX-1 track as NIMROSE's format and TOLVAN's write leave it.
+// A DPX-1 track as NIMROSE's format and TOLVAN's write leave it on a drive at 300 rpm: the same
+// cells the emulated controller lays, put down in one go.
 void VirtualFloppyDriver::LayOutDpxTrack(int32_t cylinder, int32_t head, const uint8_t* bytes) {
-    VirtualTrack& track = TrackAt(cylinder, head);
-    track = VirtualTrack{};
-    track.rate = kDpxDataRate;
-    LayDown(&track, BuildFormatParameters(head, cylinder));
-    const std::vector<uint8_t> zeros(kLargeSectorBytes, 0);
+    CellTrack ring = FormatCells(BuildFormatParameters(head, cylinder), kDpxCellsPerRevolution);
+    const std::vector<uint8_t> zeros(kTrackBytes, 0);
+    const uint8_t* track = bytes != nullptr ? bytes : zeros.data();
     for (uint8_t sector = 0; sector <= kSmallSector; ++sector) {
-        const uint8_t sizeCode = sector == kSmallSector ? kSmallSizeCode : kLargeSizeCode;
-        const SectorIdField id{static_cast<uint8_t>(cylinder), static_cast<uint8_t>(head), sector, sizeCode};
-        for (size_t index = 0; index < track.sectors.size(); ++index) {
-            const SectorIdField& laid = track.sectors[index].id;
-            if (laid.sector != id.sector) continue;
-            const uint8_t* data = bytes != nullptr ? bytes + sector * kLargeSectorBytes : zeros.data();
-            WriteField(&track, index, data, SectorBytes(sizeCode));
-            break;
-        }
+        const TrackScan scan = ScanTrack(ring);
+        const IdField* id = FindId(scan, DpxSectorId(cylinder, head, sector));
+        if (id == nullptr) continue;
+        const uint32_t bytesOfSector = SectorBytes(DpxSectorId(cylinder, head, sector).sizeCode);
+        PutCells(&ring, id->cell + kWriteStartBytes * kCellsPerByte,
+                 DataFieldCells(track + sector * kLargeSectorBytes, bytesOfSector));
     }
+    PutMediumRing(&Disk().Track(cylinder, head), ring);
+    formats_[static_cast<size_t>(TrackIndex(cylinder, head))] = FormatParameters{};
 }
 
 void VirtualFloppyDriver::LayOutDpxTracks() {
@@ -136,31 +82,34 @@ std::vector<uint8_t> VirtualFloppyDriver::TakeImage() const {
     std::vector<uint8_t> image(kDiskBytes, 0);
     for (int32_t cylinder = 0; cylinder < kCylinders; ++cylinder) {
         for (int32_t head = 0; head < kHeads; ++head) {
-            const VirtualTrack& track = Track(cylinder, head);
-            for (uint8_t sector = 0; sector <= kSmallSector; ++sector) {
-                const uint8_t sizeCode = sector == kSmallSector ? kSmallSizeCode : kLargeSizeCode;
-                const size_t offset =
-                    static_cast<size_t>(TrackOffset(cylinder, head) + sector * kLargeSectorBytes);
-                for (const VirtualSector& laid : track.sectors) {
-                    if (laid.id.cylinder == cylinder && laid.id.head == head && laid.id.sector == sector &&
-                        laid.id.sizeCode == sizeCode && laid.fieldBytes == SectorBytes(sizeCode)) {
-                        std::memcpy(image.data() + offset, laid.data.data(), laid.data.size());
-                        break;
-                    }
-                }
+            const SectorTrack read =
+                ScanDpxTrack(MediumRing(Disk().Track(cylinder, head), kDpxCellRate), cylinder, head);
+            for (size_t sector = 0; sector < read.sectors.size(); ++sector) {
+                const ScannedSector& found = read.sectors[sector];
+                if (found.state != SectorState::kGood) continue;
+                std::memcpy(image.data() + TrackOffset(cylinder, head) + sector * kLargeSectorBytes,
+                            found.data.data(), found.data.size());
             }
         }
     }
     return image;
 }
 
+// Turns the first data byte of the sector's data field into another, leaving its CRC as it was.
 void VirtualFloppyDriver::MarkUnreadable(int32_t cylinder, int32_t head, uint8_t sector) {
-    for (VirtualSector& laid : TrackAt(cylinder, head).sectors)
-        if (laid.id.sector == sector) laid.unreadable = true;
-}
-
-void VirtualFloppyDriver::PlaceHead(int32_t cylinder) {
-    head_ = std::min(std::max(cylinder, 0), kHeadTravel - 1);
+    MediumTrack& track = Disk().Track(cylinder, head);
+    CellTrack ring = MediumRing(track, kDpxCellRate);
+    const TrackScan scan = ScanTrack(ring);
+    const IdField* id = FindId(scan, DpxSectorId(cylinder, head, sector));
+    if (id == nullptr || id->dataField < 0) return;
+    const uint32_t dataCell = scan.dataFields[static_cast<size_t>(id->dataField)].cell + 4 * kCellsPerByte;
+    uint8_t byte = 0;
+    ReadMfmBytes(ring, dataCell, 1, &byte);
+    CellTrack changed;
+    CellWriter writer(&changed);
+    writer.Byte(static_cast<uint8_t>(byte ^ 0xFF));
+    PutCells(&ring, dataCell, changed);
+    PutMediumRing(&track, ring);
 }
 
 void VirtualFloppyDriver::SetVersion(uint32_t version) {
@@ -176,11 +125,29 @@ int32_t VirtualFloppyDriver::CallCount(VirtualCall call) const {
 }
 
 const VirtualTrack& VirtualFloppyDriver::Track(int32_t cylinder, int32_t head) const {
-    return tracks_[static_cast<size_t>(TrackIndex(cylinder, head))];
-}
-
-VirtualTrack& VirtualFloppyDriver::TrackAt(int32_t cylinder, int32_t head) {
-    return tracks_[static_cast<size_t>(TrackIndex(cylinder, head))];
+    VirtualTrack& view = views_[static_cast<size_t>(TrackIndex(cylinder, head))];
+    view.lastFormat = formats_[static_cast<size_t>(TrackIndex(cylinder, head))];
+    view.sectors.clear();
+    const CellTrack ring = MediumRing(Disk().Track(cylinder, head), kDpxCellRate);
+    const TrackScan scan = ScanTrack(ring);
+    for (const IdField& id : scan.idFields) {
+        if (!id.crcOk) continue;
+        VirtualSector sector{{id.cylinder, id.head, id.sector, id.sizeCode},
+                             static_cast<int32_t>(id.cell / kCellsPerByte),
+                             0,
+                             {}};
+        for (uint8_t sizeCode = 0; id.dataField >= 0 && sizeCode <= kLargestViewedSizeCode; ++sizeCode) {
+            DataField field;
+            const uint32_t cell = scan.dataFields[static_cast<size_t>(id.dataField)].cell;
+            if (ReadDataField(ring, cell, SectorBytes(sizeCode), &field) && field.crcOk) {
+                sector.fieldBytes = SectorBytes(sizeCode);
+                sector.data = field.data;
+                break;
+            }
+        }
+        view.sectors.push_back(sector);
+    }
+    return view;
 }
 
 DriverResult VirtualFloppyDriver::Enter(VirtualCall call, int32_t cylinder, int32_t head) {
@@ -193,7 +160,7 @@ DriverResult VirtualFloppyDriver::Enter(VirtualCall call, int32_t cylinder, int3
 
 DriverResult VirtualFloppyDriver::EnterOnDrive(VirtualCall call, FloppyHandle handle, int32_t cylinder,
                                                int32_t head) {
-    if (!open_ || handle.value != handle_) {
+    if (!IsOpenDrive(handle)) {
         ++calls_[static_cast<size_t>(call)];
         return DriverFailure(kErrorInvalidHandle);
     }
@@ -210,130 +177,56 @@ DriverResult VirtualFloppyDriver::OpenDrive(const char* deviceName, FloppyHandle
     openedDevice_ = deviceName;
     const DriverResult result = Enter(VirtualCall::kOpen, kAnyTrack, kAnyTrack);
     if (!result.ok) return result;
-    for (int32_t drive = 0; drive < kVirtualDrives; ++drive) {
-        char name[32];
-        std::snprintf(name, sizeof name, texts().deviceNameFormat, drive);
-        if (std::strcmp(name, deviceName) == 0) {
-            open_ = true;
-            handle_ = kVirtualHandleBase + drive;
-            handle->value = handle_;
-            return DriverSuccess();
-        }
-    }
-    return DriverFailure(kErrorFileNotFound);
+    return EmulatedFloppyDriver::OpenDrive(deviceName, handle);
 }
 
 DriverResult VirtualFloppyDriver::SetDataRate(FloppyHandle handle, uint8_t rate) {
     const DriverResult result = EnterOnDrive(VirtualCall::kDataRate, handle, kAnyTrack, kAnyTrack);
-    if (!result.ok) return result;
-    if (rate > 3) return DriverFailure(kErrorInvalidParameter);
-    rate_ = rate;
-    return result;
+    return result.ok ? EmulatedFloppyDriver::SetDataRate(handle, rate) : result;
 }
 
 DriverResult VirtualFloppyDriver::ProbeDrive(FloppyHandle handle) {
-    return EnterOnDrive(VirtualCall::kProbe, handle, kAnyTrack, kAnyTrack);
+    const DriverResult result = EnterOnDrive(VirtualCall::kProbe, handle, kAnyTrack, kAnyTrack);
+    return result.ok ? EmulatedFloppyDriver::ProbeDrive(handle) : result;
 }
 
 DriverResult VirtualFloppyDriver::ResetController(FloppyHandle handle) {
     const DriverResult result = EnterOnDrive(VirtualCall::kReset, handle, kAnyTrack, kAnyTrack);
-    if (result.ok) counter_ = 0;
-    return result;
+    return result.ok ? EmulatedFloppyDriver::ResetController(handle) : result;
 }
 
 DriverResult VirtualFloppyDriver::Recalibrate(FloppyHandle handle) {
     const DriverResult result = EnterOnDrive(VirtualCall::kRecalibrate, handle, kAnyTrack, kAnyTrack);
-    if (!result.ok) return result;
-    head_ -= std::min(head_, kRecalibrateSteps);
-    counter_ = 0;
-    return head_ == 0 ? result : DriverFailure(kErrorSeek);
+    return result.ok ? EmulatedFloppyDriver::Recalibrate(handle) : result;
 }
 
 DriverResult VirtualFloppyDriver::Seek(FloppyHandle handle, uint8_t cylinder, uint8_t head) {
     const DriverResult result = EnterOnDrive(VirtualCall::kSeek, handle, cylinder, head);
-    if (!result.ok) return result;
-    if (cylinder >= kCylinders || head >= kHeads) return DriverFailure(kErrorSeek);
-    PlaceHead(head_ + cylinder - counter_);
-    counter_ = cylinder;
-    return result;
-}
-
-DriverResult VirtualFloppyDriver::CheckTransfer(const TransferParameters& parameters, uint32_t length) {
-    const uint32_t sectorBytes = SectorBytes(parameters.sizeCode);
-    if (parameters.physicalHead >= kHeads || sectorBytes == 0 || length == 0 || length % sectorBytes != 0)
-        return DriverFailure(kErrorInvalidParameter);
-    // The driver reads from the first sector up to, not including, the end-of-track number.
-    if (static_cast<uint32_t>(parameters.endOfTrack) != parameters.sector + length / sectorBytes)
-        return DriverFailure(kErrorInvalidParameter);
-    const VirtualTrack& track = TrackAt(head_, parameters.physicalHead);
-    // An unformatted track, or one recorded in another way, shows no ID field at all.
-    if (track.sectors.empty() || (parameters.flags & kMfm) == 0 || track.rate != rate_)
-        return DriverFailure(kErrorIdMarkNotFound);
-    return DriverSuccess();
-}
-
-DriverResult VirtualFloppyDriver::FindSector(const TransferParameters& parameters, uint32_t next,
-                                             size_t* found) {
-    const VirtualTrack& track = TrackAt(head_, parameters.physicalHead);
-    for (size_t index = 0; index < track.sectors.size(); ++index) {
-        const SectorIdField& id = track.sectors[index].id;
-        if (id.cylinder == parameters.cylinder && id.head == parameters.head &&
-            static_cast<uint32_t>(id.sector) == parameters.sector + next &&
-            id.sizeCode == parameters.sizeCode) {
-            // A data field whose mark was overwritten is not found either.
-            if (track.sectors[index].fieldBytes == 0) return DriverFailure(kErrorSectorNotFound);
-            *found = index;
-            return DriverSuccess();
-        }
-    }
-    return DriverFailure(kErrorSectorNotFound);
+    return result.ok ? EmulatedFloppyDriver::Seek(handle, cylinder, head) : result;
 }
 
 DriverResult VirtualFloppyDriver::ReadData(FloppyHandle handle, const TransferParameters& parameters,
                                            uint8_t* data, uint32_t length) {
     transfers_.push_back(VirtualTransfer{VirtualCall::kRead, parameters, length});
-    DriverResult result = EnterOnDrive(VirtualCall::kRead, handle, head_, parameters.physicalHead);
-    if (result.ok) result = CheckTransfer(parameters, length);
-    const uint32_t sectorBytes = SectorBytes(parameters.sizeCode);
-    for (uint32_t next = 0; result.ok && next < length / sectorBytes; ++next) {
-        size_t index = 0;
-        result = FindSector(parameters, next, &index);
-        if (!result.ok) break;
-        const VirtualSector& sector = TrackAt(head_, parameters.physicalHead).sectors[index];
-        // A data field of another size ends where its CRC does not match.
-        if (sector.unreadable || sector.fieldBytes != sectorBytes) return DriverFailure(kErrorCrc);
-        std::memcpy(data + next * sectorBytes, sector.data.data(), sectorBytes);
-    }
-    return result;
+    const DriverResult result =
+        EnterOnDrive(VirtualCall::kRead, handle, HeadCylinder(), parameters.physicalHead);
+    return result.ok ? EmulatedFloppyDriver::ReadData(handle, parameters, data, length) : result;
 }
 
 DriverResult VirtualFloppyDriver::WriteData(FloppyHandle handle, const TransferParameters& parameters,
                                             const uint8_t* data, uint32_t length) {
     transfers_.push_back(VirtualTransfer{VirtualCall::kWrite, parameters, length});
-    DriverResult result = EnterOnDrive(VirtualCall::kWrite, handle, head_, parameters.physicalHead);
-    if (result.ok) result = CheckTransfer(parameters, length);
-    const uint32_t sectorBytes = SectorBytes(parameters.sizeCode);
-    // Each sector is found after the one before it was written, which may have run over its ID.
-    for (uint32_t next = 0; result.ok && next < length / sectorBytes; ++next) {
-        size_t index = 0;
-        result = FindSector(parameters, next, &index);
-        if (result.ok)
-            WriteField(&TrackAt(head_, parameters.physicalHead), index, data + next * sectorBytes,
-                       sectorBytes);
-    }
-    return result;
+    const DriverResult result =
+        EnterOnDrive(VirtualCall::kWrite, handle, HeadCylinder(), parameters.physicalHead);
+    return result.ok ? EmulatedFloppyDriver::WriteData(handle, parameters, data, length) : result;
 }
 
 DriverResult VirtualFloppyDriver::Format(FloppyHandle handle, const FormatParameters& parameters) {
-    const DriverResult result = EnterOnDrive(VirtualCall::kFormat, handle, head_, parameters.physicalHead);
+    const DriverResult result =
+        EnterOnDrive(VirtualCall::kFormat, handle, HeadCylinder(), parameters.physicalHead);
     if (!result.ok) return result;
-    if (parameters.physicalHead >= kHeads || (parameters.flags & kMfm) == 0 || parameters.sectorCount == 0 ||
-        parameters.sectorCount > kFormatIdFieldCount)
-        return DriverFailure(kErrorInvalidParameter);
-    VirtualTrack& track = TrackAt(head_, parameters.physicalHead);
-    track = VirtualTrack{};
-    track.rate = rate_;
-    track.lastFormat = parameters;
-    LayDown(&track, parameters);
-    return result;
+    const DriverResult formatted = EmulatedFloppyDriver::Format(handle, parameters);
+    if (formatted.ok && parameters.physicalHead < kHeads)
+        formats_[static_cast<size_t>(TrackIndex(HeadCylinder(), parameters.physicalHead))] = parameters;
+    return formatted;
 }

@@ -1,11 +1,8 @@
 // An in-memory floppy drive with a disk in it, behind the FDRAWCMD driver's interface, for running
-// the floppy programs without hardware. It fails where a controller and drive fail (see driver.h):
-// the head and the controller's cylinder counter are kept apart, and a track is a ring of
-// kRingBytes bytes on which a format lays its ID fields and data fields of the format's size one
-// after the other from the index, and a write lays a data field of its own size after the ID it
-// found, destroying whatever ID or data field it runs over. A read finds the sector by its whole ID
-// field on the track under the head and succeeds only when the data field has the size it asks
-// for. Any call can be made to fail, on every track or on one.
+// the floppy programs without hardware: the emulated drive and controller of flux/controller.h on a
+// disk of bit cells, turning at 300 rpm, so that it fails where a controller and drive fail (see
+// floppy/driver.h). Besides, any call can be made to fail, on every track or on one, and the disk
+// can be laid out, damaged and read back whole.
 #pragma once
 
 #include <array>
@@ -15,6 +12,7 @@
 
 #include "floppy/driver.h"
 #include "floppy/layout.h"
+#include "flux/controller.h"
 
 enum class VirtualCall : int32_t {
     kVersion,
@@ -36,24 +34,17 @@ constexpr int32_t kAnyTrack = -1;
 // The version the virtual driver reports unless told otherwise.
 constexpr uint32_t kVirtualDriverVersion = 0x01000000;
 // Handle of drive n (0 = A, 1 = B).
-constexpr intptr_t kVirtualHandleBase = 1000;
+constexpr intptr_t kVirtualHandleBase = kEmulatedHandleBase;
 
-// The cylinders the head can reach, 0 to 82, and the most steps of one recalibration.
-constexpr int32_t kHeadTravel = 83;
-constexpr int32_t kRecalibrateSteps = 77;
-// Bytes of one turn of a track at 250 kbit/s and 300 rpm.
-constexpr int32_t kRingBytes = 6250;
-
+// A sector as a read of the track at 300 rpm finds it.
 struct VirtualSector {
-    SectorIdField id;
-    int32_t position;     // where its ID field's sync begins, in bytes from the index
-    uint32_t fieldBytes;  // size of its data field; 0 when its data mark was overwritten
-    bool unreadable;      // its data field gives a CRC error until it is written again
+    SectorIdField id;     // an ID field with a good CRC
+    int32_t position;     // where its first A1 mark begins, in bytes from the index
+    uint32_t fieldBytes;  // size of the data field after it whose CRC is good; 0 for none
     std::vector<uint8_t> data;
 };
 
 struct VirtualTrack {
-    uint8_t rate;                        // data rate the track was formatted at
     std::vector<VirtualSector> sectors;  // empty while the track was never formatted
     FormatParameters lastFormat;         // the format call that laid it down; zero when laid by the test
 };
@@ -65,7 +56,7 @@ struct VirtualTransfer {
     uint32_t length;
 };
 
-class VirtualFloppyDriver : public FloppyDriver {
+class VirtualFloppyDriver : public EmulatedFloppyDriver {
   public:
     // The driver installed, drives A: and B:, a blank (never formatted) disk.
     VirtualFloppyDriver();
@@ -78,10 +69,6 @@ class VirtualFloppyDriver : public FloppyDriver {
     std::vector<uint8_t> TakeImage() const;
     // Reads of the sector fail with a CRC error until it is written again.
     void MarkUnreadable(int32_t cylinder, int32_t head, uint8_t sector);
-    // Puts the head on a cylinder (0 to kHeadTravel - 1), as the last run left it.
-    void PlaceHead(int32_t cylinder);
-    int32_t HeadCylinder() const { return head_; }
-
     void SetVersion(uint32_t version);
     // Calls of the kind on the track (kAnyTrack for every cylinder or head) fail with the error.
     // Track-less calls (version, open, data rate, reset) take kAnyTrack.
@@ -90,6 +77,7 @@ class VirtualFloppyDriver : public FloppyDriver {
     int32_t CallCount(VirtualCall call) const;
     const std::string& OpenedDevice() const { return openedDevice_; }
     const std::vector<VirtualTransfer>& Transfers() const { return transfers_; }
+    // What a read of the track at 300 rpm finds on it, and the format that laid it down.
     const VirtualTrack& Track(int32_t cylinder, int32_t head) const;
 
     DriverResult QueryVersion(uint32_t* version) override;
@@ -117,29 +105,13 @@ class VirtualFloppyDriver : public FloppyDriver {
     DriverResult Enter(VirtualCall call, int32_t cylinder, int32_t head);
     // As Enter, for calls on an open drive: a handle that is not the open drive's fails first.
     DriverResult EnterOnDrive(VirtualCall call, FloppyHandle handle, int32_t cylinder, int32_t head);
-    // Checks a transfer's parameters against its length and the track under the head.
-    DriverResult CheckTransfer(const TransferParameters& parameters, uint32_t length);
-    // The sector numbered next after the transfer's first, on the track under the head.
-    DriverResult FindSector(const TransferParameters& parameters, uint32_t next, size_t* found);
-    VirtualTrack& TrackAt(int32_t cylinder, int32_t head);
     void LayOutDpxTrack(int32_t cylinder, int32_t head, const uint8_t* bytes);
-    // Lays the format's ID and data fields on the track, from the index on.
-    static void LayDown(VirtualTrack* track, const FormatParameters& parameters);
-    // Writes a data field of length bytes after the sector's ID field.
-    static void WriteField(VirtualTrack* track, size_t sector, const uint8_t* data, uint32_t length);
-    // Destroys the ID fields and data fields of the track that bytes [start, start + length) of the
-    // ring run over, except those of the sector numbered spared.
-    static void Overwrite(VirtualTrack* track, int32_t start, int32_t length, size_t spared);
 
     uint32_t version_ = kVirtualDriverVersion;
     std::vector<Fault> faults_;
     std::array<int32_t, kVirtualCallKinds> calls_{};
     std::string openedDevice_;
-    bool open_ = false;
-    intptr_t handle_ = -1;
-    uint8_t rate_ = 0xFF;  // none set yet
-    int32_t head_ = 0;     // cylinder the head is on
-    int32_t counter_ = 0;  // cylinder the controller believes the head is on
-    std::array<VirtualTrack, kHeadTravel * kHeads> tracks_{};
+    std::array<FormatParameters, kHeadTravel * kHeads> formats_{};
+    mutable std::array<VirtualTrack, kHeadTravel * kHeads> views_{};
     std::vector<VirtualTransfer> transfers_;
 };

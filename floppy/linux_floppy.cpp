@@ -25,20 +25,6 @@ void AddByte(RawFloppyCommand* command, uint8_t value) {
     ++command->commandCount;
 }
 
-// The error number of a command that the controller ended abnormally, tested in the order the
-// FDRAWCMD driver tests the status bytes, so that one disk fault reads the same on both systems.
-uint32_t AbnormalEndError(uint8_t st1, uint8_t st2) {
-    if ((st1 & kSt1DataError) || (st2 & kSt2DataErrorInData)) return kErrorCrc;
-    if (st1 & kSt1Overrun) return kErrorIoDevice;
-    if (st1 & (kSt1NoData | kSt1EndOfCylinder)) return kErrorSectorNotFound;
-    if (st2 & kSt2BadCylinder) return kErrorWrongCylinder;
-    if (st2 & kSt2MissingDataMark) return kErrorSectorNotFound;
-    if (st1 & kSt1NotWritable) return kErrorWriteProtected;
-    if (st1 & kSt1MissingAddressMark) return kErrorIdMarkNotFound;
-    if (st2 & kSt2WrongCylinder) return kErrorWrongCylinder;
-    return kErrorFloppyUnknown;
-}
-
 }  // namespace
 
 RawFloppyCommand BuildRawSeek(uint8_t unit, uint8_t rate, uint8_t cylinder, uint8_t head) {
@@ -143,7 +129,7 @@ DriverResult JudgeTransferReply(const RawFloppyReply& reply, bool writing) {
             // Running into the end of the track without a terminal count still moved every
             // sector; the bytes left over tell whether it did.
             if (st1 == kSt1EndOfCylinder && st2 == 0) break;
-            return DriverFailure(AbnormalEndError(st1, st2));
+            return DriverFailure(ControllerStatusError(st1, st2));
         case kSt0InvalidCommand:
             return DriverFailure(kErrorFloppyUnknown);
         default:
