@@ -24,7 +24,11 @@ bool Matches(int32_t wanted, int32_t actual) {
 // Puts `cells` into the ring from `cell` on, through the index.
 void PutCells(CellTrack* ring, uint32_t cell, const CellTrack& cells) {
     const size_t size = ring->cells.size();
-    for (size_t at = 0; at < cells.cells.size(); ++at) ring->cells[(cell + at) % size] = cells.cells[at];
+    size_t at = cell % size;
+    for (uint8_t value : cells.cells) {
+        ring->cells[at] = value;
+        if (++at == size) at = 0;
+    }
 }
 
 // The ID field of the sector with a good CRC, or null.
@@ -51,8 +55,9 @@ void VirtualFloppyDriver::LayOutDpxTrack(int32_t cylinder, int32_t head, const u
     CellTrack ring = FormatCells(BuildFormatParameters(head, cylinder), kDpxCellsPerRevolution);
     const std::vector<uint8_t> zeros(kTrackBytes, 0);
     const uint8_t* track = bytes != nullptr ? bytes : zeros.data();
+    // The writes run over dummy ID fields only, never over a real one: one look at the track does.
+    const TrackScan scan = ScanTrack(ring);
     for (uint8_t sector = 0; sector <= kSmallSector; ++sector) {
-        const TrackScan scan = ScanTrack(ring);
         const IdField* id = FindId(scan, DpxSectorId(cylinder, head, sector));
         if (id == nullptr) continue;
         const uint32_t bytesOfSector = SectorBytes(DpxSectorId(cylinder, head, sector).sizeCode);

@@ -26,10 +26,10 @@ constexpr uint32_t kWriteTailBytes = 1;
 // A data field's mark, data and CRC after its three A1 marks.
 constexpr uint32_t kDataOverheadBytes = kMarkBytes + 1 + 2;
 
-// The flux a search decodes first: an eighth of a revolution after where the disk stands, which
-// holds the next sector in every run of the floppy programs; only when the sector is not in it does
-// the search read on to the second index pulse.
-constexpr double kFirstLook = kMediumRevolution / 8.0;
+// The flux a search decodes first: a sixteenth of a revolution (390 bytes) after where the disk
+// stands, which holds the next sector in every run of the floppy programs; only when the sector is
+// not in it does the search read on to the second index pulse.
+constexpr double kFirstLook = kMediumRevolution / 16.0;
 
 // Controller cells a second at each data-rate code: 500, 300, 250 and 1,000 kbit/s.
 constexpr uint32_t kCellRates[] = {1000000, 600000, 500000, 2000000};

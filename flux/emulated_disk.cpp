@@ -5,6 +5,8 @@
 
 #include "floppy/layout.h"
 #include "flux/flux_cells.h"
+#include "flux/mfm.h"
+#include "flux/sector_scan.h"
 
 namespace {
 
@@ -25,10 +27,52 @@ void AppendRing(std::vector<uint32_t>* out, const std::vector<int64_t>& unrolled
     for (size_t at = 0; at < split; ++at) out->push_back(OnRing(unrolled[at]));
 }
 
+// The nearest whole unit of a position that is not negative; faster than std::llround.
+int64_t Nearest(double position) {
+    return static_cast<int64_t>(position + 0.5);
+}
+
 bool OnNominalGrid(const MediumTrack& track) {
     for (uint32_t position : track.flux)
         if (position % kMediumUnitsPerCell != kMediumUnitsPerCell / 2) return false;
     return true;
+}
+
+// Where a ring of `cells` cells read from the stream may join: the middle of the longest stretch
+// of the revolution that no field of the scan covers (sync included), so that the cell or so that
+// the join gains or loses falls into a gap.
+size_t JoinCell(const TrackScan& scan, size_t cells) {
+    std::vector<std::pair<size_t, size_t>> covered;  // [from, to) on the ring, `to` may pass `cells`
+    const size_t syncCells = std::min<size_t>(kSyncBytes * kCellsPerByte, cells);
+    auto cover = [&](uint32_t mark, size_t bytes) {
+        const size_t from = (mark % cells + cells - syncCells) % cells;
+        covered.push_back({from, from + syncCells + bytes * kCellsPerByte});
+    };
+    for (const IdField& id : scan.idFields) cover(id.cell, kIdFieldBytes);
+    for (const DataField& data : scan.dataFields) cover(data.cell, kMarkBytes + 1 + data.data.size() + 2);
+    if (covered.empty()) return 0;
+    // Marks each covered cell once; then the longest run of free cells, round the ring.
+    std::vector<uint8_t> busy(cells, 0);
+    for (const auto& stretch : covered)
+        for (size_t cell = stretch.first; cell < std::min(stretch.second, stretch.first + cells); ++cell)
+            busy[cell % cells] = 1;
+    size_t bestStart = 0;
+    size_t bestLength = 0;
+    size_t runStart = 0;
+    size_t runLength = 0;
+    for (size_t step = 0; step < 2 * cells; ++step) {
+        const size_t cell = step % cells;
+        if (busy[cell]) {
+            runLength = 0;
+            continue;
+        }
+        if (runLength == 0) runStart = cell;
+        if (++runLength > bestLength && runLength <= cells) {
+            bestLength = runLength;
+            bestStart = runStart;
+        }
+    }
+    return (bestStart + bestLength / 2) % cells;
 }
 
 }  // namespace
@@ -46,7 +90,7 @@ void WriteMediumCells(MediumTrack* track, double start, const uint8_t* cells, si
     for (size_t cell = 0; cell < count; ++cell) {
         if (cells[cell] == 0) continue;
         const int64_t position = std::clamp<int64_t>(
-            std::llround(from + (static_cast<double>(cell) + 0.5) * unitsPerCell), first, end - 1);
+            Nearest(from + (static_cast<double>(cell) + 0.5) * unitsPerCell), first, end - 1);
         if (position >= keptFrom) fresh.push_back(position);
     }
     std::vector<uint32_t>& flux = track->flux;
@@ -135,23 +179,36 @@ CellTrack MediumRing(const MediumTrack& track, uint32_t cellRate) {
         ring.cells.assign(revolutionCells, 0);
         return ring;
     }
-    // Two revolutions through the loop, as a flux reader reads them; the first is the ring.
+    // Two revolutions and a little through the loop, as a flux reader reads them. A revolution seldom holds a
+    // whole number of cells, so one revolution of the stream, made a ring, gains or loses a cell
+    // where its end meets its start. The revolution is therefore taken from a point in a gap on,
+    // where that does no harm, and turned so that it starts at the index; cells of no flux fill
+    // it up to whole bytes at the same point, as an HFE track needs.
     const CellTrack read =
-        FluxToCells(ReadMediumFlux(track, 0, 2.0 * kRevolution, ticksPerSecond), cellRate, kPllNormal);
-    const size_t cells = read.indexCells.size() >= 2 ? read.indexCells[1] : read.cells.size();
-    ring.cells.assign(read.cells.begin(), read.cells.begin() + static_cast<std::ptrdiff_t>(cells));
-    if (ring.cells.empty()) ring.cells.assign(revolutionCells, 0);
+        FluxToCells(ReadMediumFlux(track, 0, 2.25 * kRevolution, ticksPerSecond), cellRate, kPllNormal);
+    const size_t cells = read.indexCells.size() >= 2 ? read.indexCells[1] : 0;
+    if (cells == 0 || read.cells.size() < 2 * cells) {  // no flux in the second revolution
+        ring.cells.assign(revolutionCells, 0);
+        return ring;
+    }
+    const size_t join = JoinCell(ScanTrack(read), cells);
+    const size_t filler = (8 - cells % 8) % 8;
+    const auto stream = read.cells.begin();
+    ring.cells.reserve(cells + filler);
+    ring.cells.insert(ring.cells.end(), stream + static_cast<std::ptrdiff_t>(cells),
+                      stream + static_cast<std::ptrdiff_t>(cells + join));
+    ring.cells.insert(ring.cells.end(), filler, 0);
+    ring.cells.insert(ring.cells.end(), stream + static_cast<std::ptrdiff_t>(join),
+                      stream + static_cast<std::ptrdiff_t>(cells));
     return ring;
 }
 
 void PutMediumRing(MediumTrack* track, const CellTrack& ring) {
     track->flux.clear();
-    if (ring.cells.empty()) return;
-    const double unitsPerCell = static_cast<double>(kRevolution) / static_cast<double>(ring.cells.size());
-    for (size_t cell = 0; cell < ring.cells.size(); ++cell)
+    const uint64_t cells = ring.cells.size();
+    for (uint64_t cell = 0; cell < cells; ++cell)
         if (ring.cells[cell] != 0)
-            track->flux.push_back(static_cast<uint32_t>(std::min<int64_t>(
-                std::llround((static_cast<double>(cell) + 0.5) * unitsPerCell), kRevolution - 1)));
+            track->flux.push_back(static_cast<uint32_t>((2 * cell + 1) * kRevolution / (2 * cells)));
 }
 
 EmulatedDisk BlankEmulatedDisk() {
