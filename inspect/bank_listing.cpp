@@ -7,6 +7,7 @@
 #include "eii/key_areas.h"
 #include "eii/preset.h"
 #include "eii/voice.h"
+#include "inspect/append_format.h"
 #include "inspect/record_texts.h"
 
 namespace {
@@ -31,21 +32,17 @@ constexpr int32_t kPresetBadRecordCode = 10;
 // Parameter lines of the text listing are wrapped at this width.
 constexpr size_t kParameterLineWidth = 92;
 
+// AppendFormat, leaving no spaces at the end of a line whose last columns are empty.
 void Appendf(std::string* text, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void Appendf(std::string* text, const char* format, ...) {
-    char line[512];
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
+    AppendFormatList(text, format, arguments);
     va_end(arguments);
-    // Columns left empty leave no spaces at the end of a line.
-    std::string added = line;
-    if (!added.empty() && added.back() == '\n') {
-        added.pop_back();
-        while (!added.empty() && added.back() == ' ') added.pop_back();
-        added += '\n';
+    while (text->size() >= 2 && text->back() == '\n' && (*text)[text->size() - 2] == ' ') {
+        text->pop_back();
+        text->back() = '\n';
     }
-    *text += added;
 }
 
 std::string KindText(BankFileKind kind) {

@@ -1,11 +1,11 @@
 #include "inspect/report_html.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <vector>
 
 #include "eii/key_areas.h"
+#include "inspect/append_format.h"
 #include "inspect/record_texts.h"
 #include "inspect/wav.h"
 
@@ -19,25 +19,13 @@ constexpr int32_t kBlackWidth = 12;
 constexpr int32_t kBlackHeight = 52;
 constexpr int32_t kBandHeight = 22;
 constexpr int32_t kBandGap = 3;
-constexpr int32_t kKeysTop = 2 * (kBandHeight + kBandGap);
 constexpr int32_t kWhiteKeys = 36;
 constexpr int32_t kKeyboardWidth = kWhiteKeys * kWhiteWidth;
-constexpr int32_t kKeyboardHeight = kKeysTop + kWhiteHeight + 16;
 // Waveform drawing.
 constexpr int32_t kWaveWidth = 720;
 constexpr int32_t kWaveHeight = 110;
 
 constexpr int32_t kWhiteIndexOfPitch[12] = {0, -1, 1, -1, 2, 3, -1, 4, -1, 5, -1, 6};
-
-void Appendf(std::string* text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void Appendf(std::string* text, const char* format, ...) {
-    char line[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
-    va_end(arguments);
-    *text += line;
-}
 
 // Text for element content and attribute values.
 std::string Escape(const std::string& text) {
@@ -98,7 +86,7 @@ int32_t KeyVoice(const PresetListing& preset, int32_t key, bool* missing) {
     return 0;
 }
 
-void DrawKey(const PresetListing& preset, int32_t key, std::string* html) {
+void DrawKey(const PresetListing& preset, int32_t key, int32_t keysTop, std::string* html) {
     int32_t left = 0;
     int32_t width = 0;
     KeyBox(key, &left, &width);
@@ -110,11 +98,11 @@ void DrawKey(const PresetListing& preset, int32_t key, std::string* html) {
         fill = "url(#damaged)";
     else if (voice > 0)
         fill = "hsl(" + std::to_string(VoiceHue(voice)) + (black ? ",55%,32%)" : ",70%,86%)");
-    Appendf(html,
-            "<rect class=\"%s\" x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" fill=\"%s\"><title>%d "
-            "%s</title></rect>\n",
-            black ? "black" : "white", left, kKeysTop, width, black ? kBlackHeight : kWhiteHeight,
-            fill.c_str(), key, KeyNoteName(key).c_str());
+    AppendFormat(html,
+                 "<rect class=\"%s\" x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" fill=\"%s\"><title>%d "
+                 "%s</title></rect>\n",
+                 black ? "black" : "white", left, keysTop, width, black ? kBlackHeight : kWhiteHeight,
+                 fill.c_str(), key, KeyNoteName(key).c_str());
 }
 
 void DrawBand(const BankListing& listing, const KeyRangeListing& range, int32_t row, int32_t voice,
@@ -136,30 +124,36 @@ void DrawBand(const BankListing& listing, const KeyRangeListing& range, int32_t 
     // As many characters as the band holds.
     const size_t room = static_cast<size_t>(std::max((width - 8) / 7, 0));
     if (label.size() > room) label = label.substr(0, room);
-    Appendf(html,
-            "<g class=\"band%s\"><title>%s</title><rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" "
-            "rx=\"4\" fill=\"%s\"%s/>",
-            damaged ? " damaged" : "", Escape(title).c_str(), x, y, width, kBandHeight, fill.c_str(),
-            damaged ? " stroke=\"#c00\" stroke-width=\"2\"" : "");
-    Appendf(html, "<text x=\"%d\" y=\"%d\">%s</text></g>\n", x + 5, y + 15, Escape(label).c_str());
+    AppendFormat(html,
+                 "<g class=\"band%s\"><title>%s</title><rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"%d\" "
+                 "rx=\"4\" fill=\"%s\"%s/>",
+                 damaged ? " damaged" : "", Escape(title).c_str(), x, y, width, kBandHeight, fill.c_str(),
+                 damaged ? " stroke=\"#c00\" stroke-width=\"2\"" : "");
+    AppendFormat(html, "<text x=\"%d\" y=\"%d\">%s</text></g>\n", x + 5, y + 15, Escape(label).c_str());
 }
 
 void DrawKeyboard(const BankListing& listing, const PresetListing& preset, std::string* html) {
-    Appendf(html,
-            "<svg class=\"keyboard\" viewBox=\"0 0 %d %d\" role=\"img\"><title>Preset %d keyboard</title>\n",
-            kKeyboardWidth, kKeyboardHeight, preset.number);
+    // One band row per voice the key areas layer, at least one.
+    int32_t rows = 1;
+    for (const KeyRangeListing& range : preset.keyRanges)
+        rows = std::max(rows, static_cast<int32_t>(std::min<size_t>(range.voices.size(), 2)));
+    const int32_t keysTop = rows * (kBandHeight + kBandGap);
+    AppendFormat(
+        html,
+        "<svg class=\"keyboard\" viewBox=\"0 0 %d %d\" role=\"img\"><title>Preset %d keyboard</title>\n",
+        kKeyboardWidth, keysTop + kWhiteHeight + 16, preset.number);
     for (const KeyRangeListing& range : preset.keyRanges)
         for (size_t index = 0; index < range.voices.size() && index < 2; ++index)
             DrawBand(listing, range, static_cast<int32_t>(index), range.voices[index], html);
     for (int32_t key = kLowestKey; key <= kHighestKey; ++key)
-        if (!IsBlack(key)) DrawKey(preset, key, html);
+        if (!IsBlack(key)) DrawKey(preset, key, keysTop, html);
     for (int32_t key = kLowestKey; key <= kHighestKey; ++key)
-        if (IsBlack(key)) DrawKey(preset, key, html);
+        if (IsBlack(key)) DrawKey(preset, key, keysTop, html);
     for (int32_t key = kLowestKey; key <= kHighestKey; key += 12) {
         int32_t left = 0, width = 0;
         KeyBox(key, &left, &width);
-        Appendf(html, "<text class=\"note\" x=\"%d\" y=\"%d\">%s</text>\n", left + 3,
-                kKeysTop + kWhiteHeight + 13, KeyNoteName(key).c_str());
+        AppendFormat(html, "<text class=\"note\" x=\"%d\" y=\"%d\">%s</text>\n", left + 3,
+                     keysTop + kWhiteHeight + 13, KeyNoteName(key).c_str());
     }
     *html += "</svg>\n";
 }
@@ -168,26 +162,26 @@ void DrawWaveform(const std::vector<int16_t>& values, const VoiceListing& voice,
     const double middle = kWaveHeight / 2.0;
     const double scale = (kWaveHeight / 2.0 - 2) / 32768.0;
     const size_t frames = values.size();
-    Appendf(html,
-            "<svg class=\"wave\" viewBox=\"0 0 %d %d\" preserveAspectRatio=\"none\" "
-            "role=\"img\"><title>Voice %d waveform</title>\n",
-            kWaveWidth, kWaveHeight, voice.number);
+    AppendFormat(html,
+                 "<svg class=\"wave\" viewBox=\"0 0 %d %d\" preserveAspectRatio=\"none\" "
+                 "role=\"img\"><title>Voice %d waveform</title>\n",
+                 kWaveWidth, kWaveHeight, voice.number);
     auto columnOf = [&](int64_t frame) {
         return static_cast<double>(frame) * kWaveWidth / static_cast<double>(frames);
     };
     if (voice.loopKnown && voice.loopOn && frames > 0) {
         const double from = columnOf(voice.loopStart);
         const double to = columnOf(static_cast<int64_t>(voice.loopEnd) + 1);
-        Appendf(html, "<rect class=\"loop\" x=\"%.1f\" y=\"0\" width=\"%.1f\" height=\"%d\"/>\n", from,
-                std::max(to - from, 1.0), kWaveHeight);
-        Appendf(html,
-                "<line class=\"loopmark\" x1=\"%.1f\" y1=\"0\" x2=\"%.1f\" y2=\"%d\"/><line "
-                "class=\"loopmark\" x1=\"%.1f\" y1=\"0\" x2=\"%.1f\" y2=\"%d\"/>\n",
-                from, from, kWaveHeight, to, to, kWaveHeight);
-        Appendf(html, "<text class=\"looplabel\" x=\"%.1f\" y=\"12\">loop</text>\n", from + 3);
+        AppendFormat(html, "<rect class=\"loop\" x=\"%.1f\" y=\"0\" width=\"%.1f\" height=\"%d\"/>\n", from,
+                     std::max(to - from, 1.0), kWaveHeight);
+        AppendFormat(html,
+                     "<line class=\"loopmark\" x1=\"%.1f\" y1=\"0\" x2=\"%.1f\" y2=\"%d\"/><line "
+                     "class=\"loopmark\" x1=\"%.1f\" y1=\"0\" x2=\"%.1f\" y2=\"%d\"/>\n",
+                     from, from, kWaveHeight, to, to, kWaveHeight);
+        AppendFormat(html, "<text class=\"looplabel\" x=\"%.1f\" y=\"12\">loop</text>\n", from + 3);
     }
-    Appendf(html, "<line class=\"axis\" x1=\"0\" y1=\"%.1f\" x2=\"%d\" y2=\"%.1f\"/>\n", middle, kWaveWidth,
-            middle);
+    AppendFormat(html, "<line class=\"axis\" x1=\"0\" y1=\"%.1f\" x2=\"%d\" y2=\"%.1f\"/>\n", middle,
+                 kWaveWidth, middle);
     std::string path;
     for (int32_t column = 0; column < kWaveWidth && frames > 0; ++column) {
         const size_t first = frames * static_cast<size_t>(column) / kWaveWidth;
@@ -197,9 +191,9 @@ void DrawWaveform(const std::vector<int16_t>& values, const VoiceListing& voice,
             low = std::min<int32_t>(low, values[frame]);
             high = std::max<int32_t>(high, values[frame]);
         }
-        Appendf(&path, "M%d.5 %.1fV%.1f", column, middle - high * scale, middle - low * scale + 0.5);
+        AppendFormat(&path, "M%d.5 %.1fV%.1f", column, middle - high * scale, middle - low * scale + 0.5);
     }
-    if (!path.empty()) Appendf(html, "<path class=\"trace\" d=\"%s\"/>\n", path.c_str());
+    if (!path.empty()) *html += "<path class=\"trace\" d=\"" + path + "\"/>\n";
     *html += "</svg>\n";
 }
 
@@ -239,8 +233,10 @@ void WriteStyle(std::string* html) {
         ".nowave{height:60px;border-radius:6px;display:flex;align-items:center;justify-content:center;color:#"
         "991b1b;"
         "background:repeating-linear-gradient(45deg,#fee2e2,#fee2e2 8px,#fecaca 8px,#fecaca 16px)}\n"
-        ".params{display:flex;flex-wrap:wrap;gap:4px 18px;font-size:12px;color:#374151;margin-top:8px}\n"
-        ".params b{color:#111827}\n"
+        ".params{display:grid;grid-template-columns:max-content 1fr;gap:1px "
+        "14px;font-size:12px;color:#4b5563;"
+        "margin-top:8px}\n"
+        ".params b{color:#111827;font-weight:600}.params i{font-style:normal;color:#111827;font-weight:600}\n"
         "table{border-collapse:collapse;background:#fff;border-radius:10px;overflow:hidden;box-shadow:0 1px "
         "3px rgba(0,0,0,.12)}\n"
         "th,td{padding:6px 14px;text-align:right;border-bottom:1px solid #e5e7eb}th{background:#f9fafb}\n"
@@ -252,13 +248,14 @@ void WriteStyle(std::string* html) {
 }
 
 void WriteNumber(std::string* html, const std::string& value, const char* label) {
-    Appendf(html, "<div class=\"number\"><b>%s</b><span>%s</span></div>\n", Escape(value).c_str(), label);
+    AppendFormat(html, "<div class=\"number\"><b>%s</b><span>%s</span></div>\n", Escape(value).c_str(),
+                 label);
 }
 
 void WriteHeader(const BankListing& listing, std::string* html) {
-    Appendf(html, "<header>\n<h1>%s</h1>\n<div class=\"file\">%s &#8212; %s</div>\n",
-            Escape(listing.headerRead ? listing.name : "No bank").c_str(), Escape(listing.file).c_str(),
-            Escape(listing.kind).c_str());
+    AppendFormat(html, "<header>\n<h1>%s</h1>\n<div class=\"file\">%s &#8212; %s</div>\n",
+                 Escape(listing.headerRead ? listing.name : "No bank").c_str(), Escape(listing.file).c_str(),
+                 Escape(listing.kind).c_str());
     if (listing.headerRead) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.2f s", listing.sampleAreaSeconds);
@@ -285,15 +282,15 @@ void WritePresets(const BankListing& listing, std::string* html) {
     *html += "<h2>Presets</h2>\n";
     for (const PresetListing& preset : listing.presets) {
         const bool damaged = preset.validCode != kValidRecord;
-        Appendf(html, "<section class=\"card preset%s\">\n<h3><span class=\"no\">%d</span>%s%s</h3>\n",
-                damaged ? " damaged" : "", preset.number, Escape(preset.name).c_str(),
-                Badge(preset.validCode, preset.validity).c_str());
+        AppendFormat(html, "<section class=\"card preset%s\">\n<h3><span class=\"no\">%d</span>%s%s</h3>\n",
+                     damaged ? " damaged" : "", preset.number, Escape(preset.name).c_str(),
+                     Badge(preset.validCode, preset.validity).c_str());
         std::string areas;
         for (const KeyRangeListing& range : preset.keyRanges)
             areas += (areas.empty() ? "" : " &#183; ") + KeyNoteName(range.lowKey) + "&#8211;" +
                      KeyNoteName(range.highKey);
-        Appendf(html, "<div class=\"meta\">%zu key area%s%s%s</div>\n", preset.keyRanges.size(),
-                preset.keyRanges.size() == 1 ? "" : "s", areas.empty() ? "" : ": ", areas.c_str());
+        AppendFormat(html, "<div class=\"meta\">%zu key area%s%s%s</div>\n", preset.keyRanges.size(),
+                     preset.keyRanges.size() == 1 ? "" : "s", areas.empty() ? "" : ": ", areas.c_str());
         DrawKeyboard(listing, preset, html);
         *html += "</section>\n";
     }
@@ -304,9 +301,9 @@ void WriteVoices(int8_t trace, const BankFile& file, const BankListing& listing,
     std::vector<int16_t> values;
     for (const VoiceListing& voice : listing.voices) {
         const bool damaged = voice.validCode != kValidRecord;
-        Appendf(html, "<section class=\"card voice%s\">\n<h3><span class=\"no\">%d</span>%s%s</h3>\n",
-                damaged ? " damaged" : "", voice.number, Escape(voice.name).c_str(),
-                Badge(voice.validCode, voice.validity).c_str());
+        AppendFormat(html, "<section class=\"card voice%s\">\n<h3><span class=\"no\">%d</span>%s%s</h3>\n",
+                     damaged ? " damaged" : "", voice.number, Escape(voice.name).c_str(),
+                     Badge(voice.validCode, voice.validity).c_str());
         std::string meta =
             voice.sampleNumber > 0 ? "sample " + std::to_string(voice.sampleNumber) : "no sample";
         if (voice.loopKnown)
@@ -321,11 +318,11 @@ void WriteVoices(int8_t trace, const BankFile& file, const BankListing& listing,
                           SampleSeconds(static_cast<int64_t>(values.size())));
             meta += seconds;
         }
-        Appendf(html, "<div class=\"meta\">%s</div>\n", meta.c_str());
+        AppendFormat(html, "<div class=\"meta\">%s</div>\n", meta.c_str());
         if (readable)
             DrawWaveform(values, voice, html);
         else
-            Appendf(html, "<div class=\"nowave\">No waveform: %s</div>\n", Escape(reason).c_str());
+            AppendFormat(html, "<div class=\"nowave\">No waveform: %s</div>\n", Escape(reason).c_str());
         if (!voice.parameters.empty()) {
             *html += "<div class=\"params\">";
             std::string group;
@@ -333,9 +330,11 @@ void WriteVoices(int8_t trace, const BankFile& file, const BankListing& listing,
                 if (parameter.group != group) {
                     if (!group.empty()) *html += "</span>";
                     group = parameter.group;
-                    Appendf(html, "<span><b>%s</b>", Escape(group).c_str());
+                    AppendFormat(html, "<b>%s</b><span>", Escape(group).c_str());
+                } else {
+                    *html += " &#183; ";
                 }
-                Appendf(html, " %s %d", Escape(parameter.name).c_str(), parameter.value);
+                AppendFormat(html, "%s <i>%d</i>", Escape(parameter.name).c_str(), parameter.value);
             }
             *html += "</span></div>\n";
         }
@@ -350,12 +349,12 @@ void WriteSamples(const BankListing& listing, std::string* html) {
     for (const SampleListing& sample : listing.samples) {
         std::string voices;
         for (int32_t voice : sample.voices) voices += (voices.empty() ? "" : ", ") + std::to_string(voice);
-        Appendf(html,
-                "<tr%s><td>%d</td><td>%d</td><td>%d</td><td>%.3f</td><td class=\"text\">%s</td><td "
-                "class=\"text\">%s</td></tr>\n",
-                sample.validCode == kValidRecord ? "" : " class=\"damaged\"", sample.number, sample.start,
-                sample.size, sample.seconds, voices.empty() ? "none" : voices.c_str(),
-                Escape(sample.validity).c_str());
+        AppendFormat(html,
+                     "<tr%s><td>%d</td><td>%d</td><td>%d</td><td>%.3f</td><td class=\"text\">%s</td><td "
+                     "class=\"text\">%s</td></tr>\n",
+                     sample.validCode == kValidRecord ? "" : " class=\"damaged\"", sample.number,
+                     sample.start, sample.size, sample.seconds, voices.empty() ? "none" : voices.c_str(),
+                     Escape(sample.validity).c_str());
     }
     *html += "</table>\n";
 }
@@ -366,7 +365,8 @@ std::string BuildReportHtml(int8_t trace, const BankFile& file, const BankListin
     std::string html =
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\"/>\n"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n";
-    Appendf(&html, "<title>%s</title>\n", Escape(listing.headerRead ? listing.name : listing.file).c_str());
+    AppendFormat(&html, "<title>%s</title>\n",
+                 Escape(listing.headerRead ? listing.name : listing.file).c_str());
     WriteStyle(&html);
     html += "</head>\n<body>\n";
     // The hatching that marks what is damaged, shared by every drawing of the page.
