@@ -76,8 +76,11 @@ std::string Quoted(const std::string& name) {
 }
 
 PresetListing ListPreset(const PresetOverview& preset, std::vector<std::string>* problems) {
-    PresetListing listing{
-        preset.PresetNumber, preset.PresetName, preset.ValidCode, PresetValidityText(preset.ValidCode), {}};
+    PresetListing listing{preset.PresetNumber,
+                          Trimmed(preset.PresetName),
+                          preset.ValidCode,
+                          PresetValidityText(preset.ValidCode),
+                          {}};
     const bool complete = preset.ValidCode == kValidRecord || preset.ValidCode == kPresetMissingVoiceCode;
     if (complete || preset.ValidCode == kPresetBadRecordCode) {
         for (const KeyArea* area = preset.KeyAreas; area != nullptr; area = area->next) {
