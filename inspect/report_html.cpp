@@ -289,8 +289,9 @@ void WritePresets(const BankListing& listing, std::string* html) {
         for (const KeyRangeListing& range : preset.keyRanges)
             areas += (areas.empty() ? "" : " &#183; ") + KeyNoteName(range.lowKey) + "&#8211;" +
                      KeyNoteName(range.highKey);
-        AppendFormat(html, "<div class=\"meta\">%zu key area%s%s%s</div>\n", preset.keyRanges.size(),
-                     preset.keyRanges.size() == 1 ? "" : "s", areas.empty() ? "" : ": ", areas.c_str());
+        AppendFormat(html, "<div class=\"meta\">%d key area%s%s%s</div>\n",
+                     static_cast<int>(preset.keyRanges.size()), preset.keyRanges.size() == 1 ? "" : "s",
+                     areas.empty() ? "" : ": ", areas.c_str());
         DrawKeyboard(listing, preset, html);
         *html += "</section>\n";
     }
@@ -314,7 +315,7 @@ void WriteVoices(int8_t trace, const BankFile& file, const BankListing& listing,
         const bool readable = VoiceSampleValues(trace, file, voice, &values, &reason);
         if (readable) {
             char seconds[48];
-            std::snprintf(seconds, sizeof seconds, ", %zu frames, %.3f s", values.size(),
+            std::snprintf(seconds, sizeof seconds, ", %d frames, %.3f s", static_cast<int>(values.size()),
                           SampleSeconds(static_cast<int64_t>(values.size())));
             meta += seconds;
         }

@@ -28,7 +28,7 @@ void PutLittle32(std::vector<uint8_t>* bytes, uint32_t value) {
 }
 
 void PutTag(std::vector<uint8_t>* bytes, const char* tag) {
-    bytes->insert(bytes->end(), tag, tag + 4);
+    for (int32_t index = 0; index < 4; ++index) bytes->push_back(static_cast<uint8_t>(tag[index]));
 }
 
 bool LoopFits(const WavLoop& loop, size_t frames) {
