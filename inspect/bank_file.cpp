@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/trace.h"
+#include "convert/bank_pipeline.h"
 #include "dpx/companding.h"
 #include "dpx/layout.h"
 #include "dpx/point_packing.h"
@@ -52,9 +53,7 @@ StatusRecord ReadBank(int8_t trace, const char* imagePath, int32_t sizeCheck, in
         file->headerStatus = HeaderRejection(trace, overview);
         if (file->headerStatus.code == 0)
             file->headerStatus = MakeStatus(overview.ValidationResult, 'E', "The bank header is rejected.");
-        FreeBankBasicDetailsMem(trace, kContextNumber, kPassThroughByte, file->header);
-        delete file->header;
-        file->header = nullptr;
+        CloseBankFile(trace, file);
         return InitStatusRecord();
     }
     file->bank = InitBank(trace, kContextNumber, kPassThroughByte);
@@ -116,11 +115,8 @@ StatusRecord OpenBankFile(int8_t trace, const char* path, BankFile* file) {
 }
 
 void CloseBankFile(int8_t trace, BankFile* file) {
-    if (file->header != nullptr) {
-        FreeBankBasicDetailsMem(trace, kContextNumber, kPassThroughByte, file->header);
-        delete file->header;
-    }
-    FreeBankMem(trace, kContextNumber, kPassThroughByte, file->bank);
+    BankInProgress progress{file->header, file->bank};
+    ReleaseBankInProgress(trace, &progress);
     file->header = nullptr;
     file->bank = nullptr;
 }
