@@ -7,6 +7,7 @@
 #include "common/trace.h"
 #include "convert/bank_pipeline.h"
 #include "convert/front_end.h"
+#include "dpx/layout.h"
 #include "dpx/temporary_image.h"
 #include "dpx/to_eii.h"
 #include "dpx/writers.h"
@@ -71,13 +72,15 @@ bool IsTemporaryImageName(const char* name) {
 // and bank it reads stay in *progress for the caller to release.
 StatusRecord ConvertThroughTemporaryImage(int8_t trace, const char* inName, const char* outName,
                                           ImageOverview* overview, BankInProgress* progress) {
-    StatusRecord status = CreateTemporaryImage(trace, inName, kTemporaryImageName);
+    uint8_t fileSystemBlock[kDpxFileSystemSize];  // the DPX image is read once
+    StatusRecord status = CreateTemporaryImage(trace, inName, kTemporaryImageName, fileSystemBlock);
     if (status.code != 0) return status;
     status = ReadRecognisedBank(trace, kTemporaryImageName, inName, 0, kNotAnEiiDpxFileCode, "EII-DPX",
                                 overview, progress);
     if (status.code != 0) return status;
     uint8_t* image = AllocateImageBuffer(kEmuImageSize, inName, &status);
-    if (image != nullptr) status = TranslateDPXToEII(trace, inName, *overview, progress->bank, image);
+    if (image != nullptr)
+        status = TranslateDPXToEII(trace, inName, *overview, progress->bank, image, fileSystemBlock);
     if (status.code == 0) status = WriteEIIImage(trace, outName, image);
     delete[] image;
     return status;

@@ -140,7 +140,6 @@ StatusRecord RecodeSampleArea(int8_t trace, ImageOverview overview, const Bank& 
 
 StatusRecord TranslateEIIToDPX(int8_t trace, ImageOverview overview, Bank* bank, uint8_t* output) {
     TraceEnter(trace, "TranslateEIIToDPX");
-    std::memset(output, 0, kDpxImageSize);
     std::vector<uint8_t> dataSpace(kDpxDataSpaceSize, 0);
 
     const int32_t start = bank->StartSampleAddress;
@@ -187,6 +186,9 @@ StatusRecord TranslateEIIToDPX(int8_t trace, ImageOverview overview, Bank* bank,
     if (status.code != 0) return status;
 
     SpreadDataSpace(dataSpace.data(), fileSystem, output);
+    // The 512-byte sectors of the other tracks carry nothing; the rest of the image is written.
+    for (int32_t track = 1; track < kDpxTrackCount; ++track)
+        std::memset(output + track * kDpxTrackSize + kDpxTrackDataSize, 0, kDpxTrackSize - kDpxTrackDataSize);
     TraceWait(trace, kTraceDetails);
     TraceEnd(trace, "TranslateEIIToDPX");
     return InitStatusRecord();
