@@ -29,14 +29,15 @@ int main(int argc, char** argv) {
         }
     }
     if (original.size() != converted.size()) {
-        std::fprintf(stderr, "compare_banks: the banks hold %zu and %zu sample points\n", original.size(),
-                     converted.size());
+        std::fprintf(stderr, "compare_banks: the banks hold %d and %d sample points\n",
+                     static_cast<int>(original.size()), static_cast<int>(converted.size()));
         return 1;
     }
     const double snr = SignalToNoiseDb(original, converted);
     if (std::isinf(snr))
-        std::printf("identical samples (%zu points)\n", original.size());
+        std::printf("identical samples (%d points)\n", static_cast<int>(original.size()));
     else
-        std::printf("%.1f dB signal-to-noise over %zu sample points\n", snr, original.size());
+        std::printf("%.1f dB signal-to-noise over %d sample points\n", snr,
+                    static_cast<int>(original.size()));
     return 0;
 }
