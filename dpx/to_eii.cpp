@@ -81,13 +81,12 @@ void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& so
                       uint8_t* output) {
     PointCursor cursor = InitPointCursor(sampleDataAddress);
     int32_t running = 0;
-    int32_t nextSample = 0;  // filled entries start in strictly ascending order
+    SampleStartWalk walk{0};
     for (int32_t address = bank.StartSampleAddress; address < bank.EndSampleAddress; ++address) {
-        while (nextSample < sorted.Filled && sorted.Entries[nextSample].Start < address) ++nextSample;
-        if (nextSample < sorted.Filled && sorted.Entries[nextSample].Start == address) {
-            TraceLine(trace, kTraceDetails, "Sample %d:\n", sorted.Entries[nextSample].SampleNumber);
+        const int32_t starting = SampleStartingAt(sorted, address, &walk);
+        if (starting >= 0) {
+            TraceLine(trace, kTraceDetails, "Sample %d:\n", sorted.Entries[starting].SampleNumber);
             running = 0;
-            ++nextSample;
         }
         const int32_t point = UnpackPoint(dataSpace, &cursor);
         int32_t value = 16 * point - 32768;
