@@ -131,6 +131,12 @@ void PackSampleArea(int8_t trace, const Bank& bank, const SortedSampleList& sort
                     const std::vector<uint8_t>& area, const std::vector<int16_t>& values,
                     int32_t sampleDataAddress, int32_t peak, double normFactor, uint8_t* dataSpace) {
     const int32_t total = static_cast<int32_t>(values.size());
+    // Every decoded value scaled and coded once: a bank has far more bytes than 16-bit values.
+    auto scaled = [&](int32_t running) { return peak == 0 ? 0 : static_cast<int32_t>(running * normFactor); };
+    std::vector<uint16_t> pointOf(static_cast<size_t>(kCompandedMaximum - kCompandedMinimum + 1));
+    for (int32_t running = kCompandedMinimum; running <= kCompandedMaximum; ++running)
+        pointOf[static_cast<size_t>(running - kCompandedMinimum)] =
+            static_cast<uint16_t>(PointFromValue(scaled(running)));
     PointCursor cursor = InitPointCursor(sampleDataAddress);
     SampleStartWalk walk{0};
     for (int32_t index = 0; index < total; ++index) {
@@ -143,10 +149,10 @@ void PackSampleArea(int8_t trace, const Bank& bank, const SortedSampleList& sort
                           address, cursor.position);
         }
         const int32_t running = values[static_cast<size_t>(index)];
-        // |running| <= 32,768 and normFactor <= 32,767, so the product fits 32 bits.
-        const int32_t value = peak == 0 ? 0 : static_cast<int32_t>(running * normFactor);
-        const int32_t point = PointFromValue(value);
+        const int32_t point = pointOf[static_cast<size_t>(running - kCompandedMinimum)];
         if (index < 10) {
+            // |running| <= 32,768 and normFactor <= 32,767, so the product fits 32 bits.
+            const int32_t value = scaled(running);
             const uint8_t byte = area[static_cast<size_t>(index)];
             if (cursor.phase == kFirstPointOfGroup)
                 TraceLine(trace, kTraceDetails, "(8)%X  (16)%d  (12)%d  -->  %X %X\n", byte, value, point,
