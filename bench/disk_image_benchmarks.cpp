@@ -14,18 +14,9 @@
 
 namespace {
 
-std::vector<uint8_t> RandomImage() {
-    std::vector<uint8_t> image;
-    for (int32_t track = 0; track < kTracks; ++track) {
-        const std::vector<uint8_t> bytes = RandomTrackBytes(static_cast<uint32_t>(track));
-        image.insert(image.end(), bytes.begin(), bytes.end());
-    }
-    return image;
-}
-
 // The SCP file of the random disk as read by a drive, and the HFE file of it.
 struct DiskFiles {
-    std::vector<uint8_t> image = RandomImage();
+    std::vector<uint8_t> image = RandomDiskImage(0);
     std::vector<uint8_t> scp;
     std::vector<uint8_t> hfe;
     bool ok = false;

@@ -14,15 +14,6 @@
 
 namespace {
 
-std::vector<uint8_t> RandomImage(uint32_t seed) {
-    std::vector<uint8_t> image;
-    for (int32_t track = 0; track < kTracks; ++track) {
-        const std::vector<uint8_t> bytes = RandomTrackBytes(seed + static_cast<uint32_t>(track));
-        image.insert(image.end(), bytes.begin(), bytes.end());
-    }
-    return image;
-}
-
 // The sectors that are not good, as "cylinder.head.sector letter" (letters as SectorState: Good,
 // Id CRC error, Data CRC error, No data field, Missing).
 std::string BadSectors(const DiskImage& image) {
@@ -37,7 +28,7 @@ std::string BadSectors(const DiskImage& image) {
 }  // namespace
 
 TEST(DiskImageTest, RoundTripsThroughEveryFormat) {
-    const std::vector<uint8_t> image = RandomImage(40);
+    const std::vector<uint8_t> image = RandomDiskImage(40);
     for (DiskFileFormat format : {DiskFileFormat::kPlainImage, DiskFileFormat::kHfe, DiskFileFormat::kScp}) {
         SCOPED_TRACE(DiskFileFormatName(format));
         std::vector<uint8_t> file;
@@ -59,7 +50,7 @@ TEST(DiskImageTest, RoundTripsThroughEveryFormat) {
 
 // An SCP dump as a drive gives it: every interval jittered by up to ±10 %, the rotation 3 % off.
 TEST(DiskImageTest, LosesNoSectorOfAJitteredScpOffSpeed) {
-    const std::vector<uint8_t> image = RandomImage(7);
+    const std::vector<uint8_t> image = RandomDiskImage(7);
     std::vector<uint8_t> file;
     ASSERT_TRUE(WriteDiskImage(DiskFileFormat::kScp, image.data(), &file).ok());
     for (double speed : {0.97, 1.03}) {
@@ -78,7 +69,7 @@ TEST(DiskImageTest, LosesNoSectorOfAJitteredScpOffSpeed) {
 }
 
 TEST(DiskImageTest, ListsDamagedSectorsAndZeroesThem) {
-    const std::vector<uint8_t> image = RandomImage(3);
+    const std::vector<uint8_t> image = RandomDiskImage(3);
     struct Case {
         const char* what;
         uint32_t cell;  // first of 32 cells cleared in the HFE track of cylinder 12, head 1

@@ -17,15 +17,6 @@
 
 namespace {
 
-std::vector<uint8_t> RandomImage() {
-    std::vector<uint8_t> image;
-    for (int32_t track = 0; track < kTracks; ++track) {
-        const std::vector<uint8_t> bytes = RandomTrackBytes(static_cast<uint32_t>(track));
-        image.insert(image.end(), bytes.begin(), bytes.end());
-    }
-    return image;
-}
-
 // The disk files of a test folder: DISK.DPX (random bytes), EMPTY.HFE (an empty DPX-1 disk),
 // DAMAGED.HFE (DISK.DPX with sector 2 of cylinder 12, head 1 damaged), NOTES.TXT and FAKE.SCP
 // (a plain image).
@@ -51,7 +42,7 @@ void WriteDisks(const TempFolder& folder, const std::vector<uint8_t>& image) {
 }  // namespace
 
 TEST(DpxtoolDiskTest, ConvertRoundTripsThroughHfeAndScp) {
-    const std::vector<uint8_t> image = RandomImage();
+    const std::vector<uint8_t> image = RandomDiskImage(0);
     TempFolder folder;
     WriteDisks(folder, image);
     const std::vector<std::vector<std::string>> chains = {{"DISK.DPX", "DISK.HFE", "BACK.DPX"},
@@ -71,7 +62,7 @@ TEST(DpxtoolDiskTest, ConvertRoundTripsThroughHfeAndScp) {
 }
 
 TEST(DpxtoolDiskTest, ExitCodesLinesAndFilesLeft) {
-    const std::vector<uint8_t> image = RandomImage();
+    const std::vector<uint8_t> image = RandomDiskImage(0);
     std::vector<uint8_t> damaged = image;
     std::fill(damaged.begin() + TrackOffset(12, 1) + 2048, damaged.begin() + TrackOffset(12, 1) + 3072, 0);
     struct Case {
