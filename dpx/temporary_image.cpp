@@ -27,7 +27,7 @@ StatusRecord CheckDpxFile(FileHandle file, const char* dpxPath, std::vector<uint
     uint32_t error = 0;
     if (!ReadExactly(file, track.data(), kDpxTrackSize, &error))
         return MakeStatus(11003, 'E', "Problem reading file %s. Error is %u.", dpxPath, error);
-    if (std::memcmp(&track[kMakerNameOffset], kMakerName, kMakerNameLength) != 0)
+    if (!HasDpxIdentification(track.data()))
         return MakeStatus(11004, 'E', "File %s is not a DPX file (wrong ID)", dpxPath);
     return InitStatusRecord();
 }
@@ -69,6 +69,10 @@ StatusRecord TemporaryNameTaken(FileHandle dpx, const char* dpxPath, const char*
 }
 
 }  // namespace
+
+bool HasDpxIdentification(const uint8_t* firstTrack) {
+    return std::memcmp(firstTrack + kMakerNameOffset, kMakerName, kMakerNameLength) == 0;
+}
 
 StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, TemporaryImage* temporary,
                                   uint8_t* fileSystemBlock) {

@@ -16,6 +16,10 @@ struct TemporaryImage {
     FileIdentity identity;  // the file it made
 };
 
+// Whether the first track of a DPX-1 image (its 5,632 bytes) carries the maker's name in the
+// identification text of its file-system block, as every DPX-1 disk and converted bank does.
+bool HasDpxIdentification(const uint8_t* firstTrack);
+
 // Checks that dpxPath is a DPX-1 image (exactly 901,120 bytes, "Oberheim" in its identification
 // text) and writes its 819,200-byte data space to a new file temporary->path, created
 // exclusively. A file of the wrong size is a warning (11001); other failures are errors

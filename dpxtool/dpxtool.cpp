@@ -22,7 +22,8 @@ constexpr AddCommand kCommands[] = {
 constexpr char kDescription[] =
     "dpxtool: Emulator II banks (.EII) and DPX-1 disk images (.DPX) for today's shells and scripts.";
 constexpr char kFooter[] =
-    "Exit codes: 0 all done, 1 done with losses (a damaged bank, a voice without a file), 2 nothing done.\n"
+    "Exit codes: 0 all done, 1 done with losses (a damaged bank, a voice without a file, a sector lost), 2 "
+    "nothing done.\n"
     "'dpxtool <command> --help' shows one command.";
 
 }  // namespace

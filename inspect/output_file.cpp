@@ -2,9 +2,14 @@
 
 #include "common/safe_output.h"
 
-StatusRecord WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+StatusRecord WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                             const char* inputPath) {
     uint32_t error = 0;
-    const OutputNameCheck check = CheckOutputName(path.c_str(), nullptr, &error);
+    const OutputNameCheck check = CheckOutputName(path.c_str(), inputPath, &error);
+    if (check == OutputNameCheck::kSameAsInput)
+        return MakeStatus(kOutputFileCode, 'E',
+                          "Problem writing file %s: it is the input file and has been left as it is.",
+                          path.c_str());
     if (check == OutputNameCheck::kNotRegular)
         return MakeStatus(kOutputFileCode, 'E',
                           "Problem writing file %s: it is not a regular file and has been left as it is.",

@@ -12,5 +12,7 @@
 // Code of an output file that could not be written.
 constexpr int32_t kOutputFileCode = 11040;
 
-// The one place dpxtool writes a whole output file.
-StatusRecord WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// The one place dpxtool writes a whole output file. An existing file of that name is replaced,
+// unless it is the input file inputPath (when given) under this or another name.
+StatusRecord WriteOutputFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                             const char* inputPath = nullptr);
