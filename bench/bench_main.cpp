@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     RegisterPartBenchmarks();
     RegisterFluxBenchmarks();
     RegisterCellBenchmarks();
+    RegisterDiskImageBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

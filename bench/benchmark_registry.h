@@ -15,6 +15,8 @@ void RegisterPartBenchmarks();
 void RegisterFluxBenchmarks();
 // The DPX-1 disk as bit cells: encoding all tracks, scanning them back.
 void RegisterCellBenchmarks();
+// A whole disk decoded from SCP and encoded to HFE, beside durable writes of those files.
+void RegisterDiskImageBenchmarks();
 
 // Marks the benchmark skipped with the status's message when the status is a failure; true then.
 bool SkipOnFailure(benchmark::State& state, const StatusRecord& status);

@@ -23,6 +23,7 @@ StatusRecord ReadCheckedBank(int8_t trace, const char* imagePath, int32_t sizeCh
                              BankInProgress* progress) {
     progress->header = InitBankBasicDetails(trace, kContextNumber, kPassThroughByte, nullptr);
     progress->bank = nullptr;
+    overview->Contents = &progress->contents;
     StatusRecord status = ValidateImage(trace, imagePath, overview, progress->header, sizeCheck);
     if (status.code == 0 && overview->ValidationResult != kUsableEmuImage)
         status = MakeStatus(kNotAnEmuImageCode, 'E', "%s is not an Emulator II image (RC %d).", imagePath,
@@ -51,13 +52,15 @@ StatusRecord ConvertEIIFileToDPX(int8_t trace, const char* eiiPath, const char* 
 
 StatusRecord ConvertDPXFileToEII(int8_t trace, const char* dpxPath, const char* temporaryPath,
                                  const char* eiiPath) {
-    StatusRecord status = CreateTemporaryImage(trace, dpxPath, temporaryPath);
+    uint8_t fileSystemBlock[kDpxFileSystemSize];
+    StatusRecord status = CreateTemporaryImage(trace, dpxPath, temporaryPath, fileSystemBlock);
     ImageOverview overview{};
     BankInProgress progress{nullptr, nullptr};
     if (status.code == 0) status = ReadCheckedBank(trace, temporaryPath, 0, &overview, &progress);
     if (status.code == 0) {
         uint8_t* image = AllocateImageBuffer(kEmuImageSize, dpxPath, &status);
-        if (image != nullptr) status = TranslateDPXToEII(trace, dpxPath, overview, progress.bank, image);
+        if (image != nullptr)
+            status = TranslateDPXToEII(trace, dpxPath, overview, progress.bank, image, fileSystemBlock);
         if (status.code == 0) status = WriteEIIImage(trace, eiiPath, image);
         delete[] image;
         ReleaseBankInProgress(trace, &progress);

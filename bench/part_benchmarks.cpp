@@ -69,14 +69,16 @@ void TranslateDPXToEIIAlone(benchmark::State& state) {
     const std::string temporary = files.File("_ALONETMP_.IMG");
     ImageOverview overview{};
     BankInProgress progress{nullptr, nullptr};
-    StatusRecord status = CreateTemporaryImage(kProgramTraceLevel, files.dpxPath.c_str(), temporary.c_str());
+    uint8_t fileSystemBlock[kDpxFileSystemSize];
+    StatusRecord status =
+        CreateTemporaryImage(kProgramTraceLevel, files.dpxPath.c_str(), temporary.c_str(), fileSystemBlock);
     if (status.code == 0)
         status = ReadCheckedBank(kProgramTraceLevel, temporary.c_str(), 0, &overview, &progress);
     if (!SkipOnFailure(state, status)) {
         std::vector<uint8_t> image(static_cast<size_t>(kEmuImageSize));
         for (auto _ : state) {
             status = TranslateDPXToEII(kProgramTraceLevel, files.dpxPath.c_str(), overview, progress.bank,
-                                       image.data());
+                                       image.data(), fileSystemBlock);
             benchmark::DoNotOptimize(image.data());
             if (SkipOnFailure(state, status)) break;
         }

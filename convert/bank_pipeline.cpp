@@ -18,6 +18,7 @@ StatusRecord ReadRecognisedBank(int8_t trace, const char* imagePath, const char*
                                 ImageOverview* overview, BankInProgress* progress) {
     progress->header = InitBankBasicDetails(trace, kContextNumber, kPassThroughByte, nullptr);
     progress->bank = nullptr;
+    overview->Contents = &progress->contents;
     StatusRecord status = ValidateImage(trace, imagePath, overview, progress->header, sizeCheck);
     if (status.code == 0 && overview->ValidationResult != kUsableEmuImage)
         status = MakeStatus(warningCode, 'W', "%s is not an %s file and has been ignored. RC %d.",
@@ -38,12 +39,13 @@ void ReleaseBankInProgress(int8_t trace, BankInProgress* progress) {
         delete progress->header;
     }
     FreeBankMem(trace, kContextNumber, kPassThroughByte, progress->bank);
+    FreeImageContentsMem(&progress->contents);
     progress->header = nullptr;
     progress->bank = nullptr;
 }
 
 uint8_t* AllocateImageBuffer(int32_t size, const char* fileName, StatusRecord* status) {
-    uint8_t* buffer = new (std::nothrow) uint8_t[static_cast<size_t>(size)]();
+    uint8_t* buffer = new (std::nothrow) uint8_t[static_cast<size_t>(size)];
     if (buffer == nullptr)
         *status = MakeStatus(kOutOfMemoryCode, 'E', "Not enough memory to convert file %s.", fileName);
     return buffer;

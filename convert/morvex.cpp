@@ -7,6 +7,7 @@
 #include "common/trace.h"
 #include "convert/bank_pipeline.h"
 #include "convert/front_end.h"
+#include "dpx/layout.h"
 #include "dpx/temporary_image.h"
 #include "dpx/to_eii.h"
 #include "eii/bank_model.h"
@@ -88,14 +89,16 @@ StatusRecord CheckAgainstTemporaryImage(const char* outName, const TemporaryImag
 StatusRecord ConvertThroughTemporaryImage(int8_t trace, const ConverterRun& run, const char* inName,
                                           char* outName, ImageOverview* overview, BankInProgress* progress,
                                           TemporaryImage* temporary) {
-    StatusRecord status = CreateTemporaryImage(trace, inName, temporary);
+    uint8_t fileSystemBlock[kDpxFileSystemSize];  // the DPX image is read once
+    StatusRecord status = CreateTemporaryImage(trace, inName, temporary, fileSystemBlock);
     if (status.code == 0) status = CheckAgainstTemporaryImage(outName, *temporary);
     if (status.code != 0) return status;
     status = ReadRecognisedBank(trace, temporary->path, inName, 0, kNotAnEiiDpxFileCode, "EII-DPX", overview,
                                 progress);
     if (status.code != 0) return status;
     uint8_t* image = AllocateImageBuffer(kEmuImageSize, inName, &status);
-    if (image != nullptr) status = TranslateDPXToEII(trace, inName, *overview, progress->bank, image);
+    if (image != nullptr)
+        status = TranslateDPXToEII(trace, inName, *overview, progress->bank, image, fileSystemBlock);
     if (status.code == 0) status = WriteConvertedImage(trace, kMorvexTexts, run, inName, outName, image);
     delete[] image;
     return status;

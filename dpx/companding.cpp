@@ -117,19 +117,9 @@ void InitCompandingTable() {
     CompandingTable = kCompandingSteps;
 }
 
-int32_t DecodeCompandedSample(int8_t trace, int32_t prev, int32_t code) {
-    int32_t leak = prev / kCompandingLeakDivisor;
-    // 64 bits, so that no running value a caller passes can overflow the sum.
-    int64_t value = static_cast<int64_t>(prev) + CompandingTable[static_cast<uint32_t>(code) & 0xFF] - leak;
-    if (value > kCompandedMaximum) {
-        TraceLine(trace, kTraceDetails, "Peek avoided for value %d\n", static_cast<int32_t>(value));
-        return kCompandedMaximum;
-    }
-    if (value < kCompandedMinimum) {
-        TraceLine(trace, kTraceDetails, "Peek avoided for value %d\n", static_cast<int32_t>(value));
-        return kCompandedMinimum;
-    }
-    return static_cast<int32_t>(value);
+int32_t ClampDecodedValue(int8_t trace, int64_t value) {
+    TraceLine(trace, kTraceDetails, "Peek avoided for value %d\n", static_cast<int32_t>(value));
+    return value > kCompandedMaximum ? kCompandedMaximum : kCompandedMinimum;
 }
 
 int32_t EncodeCompandedSample(int8_t, int32_t prev, int32_t wantedChange, EncodedSample* output) {

@@ -22,9 +22,20 @@ extern CompandingSteps CompandingTable;
 // Writes all 256 steps. No inputs, no failure.
 void InitCompandingTable();
 
+// A decoded value beyond 16 bits held at the nearest end; at trace level 3 it is reported.
+int32_t ClampDecodedValue(int8_t trace, int64_t value);
+
 // The running value after the sample byte `code` (only its low 8 bits count), starting from
-// `prev`; always within -32768..32767. At trace level 3 a clamped value is reported.
-int32_t DecodeCompandedSample(int8_t trace, int32_t prev, int32_t code);
+// `prev`; always within -32768..32767. At trace level 3 a clamped value is reported. Called for
+// every sample byte of a bank, so inline.
+inline int32_t DecodeCompandedSample(int8_t trace, int32_t prev, int32_t code) {
+    const int32_t leak = prev / kCompandingLeakDivisor;
+    // 64 bits, so that no running value a caller passes can overflow the sum.
+    const int64_t value =
+        static_cast<int64_t>(prev) + CompandingTable[static_cast<uint32_t>(code) & 0xFF] - leak;
+    if (value > kCompandedMaximum || value < kCompandedMinimum) return ClampDecodedValue(trace, value);
+    return static_cast<int32_t>(value);
+}
 
 // The code chosen by the encoder and the step it really adds to the running value.
 struct EncodedSample {

@@ -29,11 +29,54 @@ PointCursor InitPointCursor(int32_t sampleDataAddress);
 // The point code of a 16-bit value v: (v + 32,768) / 16, held within 0..4,095.
 int32_t PointFromValue(int32_t value);
 
+// The bytes of one 1,024-byte block of the sample data.
+constexpr int32_t kDpxPointBlockSize = 1024;
+
+// The cursor leaves the unused last byte of a block behind and starts a new group.
+inline void SkipBlockEnd(PointCursor* cursor) {
+    if ((cursor->position + 1) % kDpxPointBlockSize == 0) {
+        cursor->position += 1;
+        cursor->phase = kFirstPointOfGroup;
+    }
+}
+
 // Stores the low 12 bits of point at the cursor and advances it; a first point also clears the
 // rest of its group. The caller makes sure that the data space has room: see PackedPointSpan.
-void PackPoint(uint8_t* dataSpace, PointCursor* cursor, int32_t point);
+// Called for every point of a bank, so inline.
+inline void PackPoint(uint8_t* dataSpace, PointCursor* cursor, int32_t point) {
+    const uint32_t bits = static_cast<uint32_t>(point) & 0xFFF;
+    uint8_t* group = dataSpace + cursor->position;
+    if (cursor->phase == kFirstPointOfGroup) {
+        group[0] = static_cast<uint8_t>(bits & 0xFF);
+        group[1] = static_cast<uint8_t>((bits >> 8) << 4);
+        group[2] = 0;
+        cursor->position += 1;
+        cursor->phase = kSecondPointOfGroup;
+    } else {
+        group[0] = static_cast<uint8_t>(group[0] | (bits >> 8));
+        group[1] = static_cast<uint8_t>(bits & 0xFF);
+        cursor->position += 2;
+        cursor->phase = kFirstPointOfGroup;
+    }
+    SkipBlockEnd(cursor);
+}
+
 // Reads the point at the cursor and advances it the same way.
-int32_t UnpackPoint(const uint8_t* dataSpace, PointCursor* cursor);
+inline int32_t UnpackPoint(const uint8_t* dataSpace, PointCursor* cursor) {
+    const uint8_t* group = dataSpace + cursor->position;
+    int32_t point;
+    if (cursor->phase == kFirstPointOfGroup) {
+        point = ((group[1] >> 4) & 0x0F) * 256 + group[0];
+        cursor->position += 1;
+        cursor->phase = kSecondPointOfGroup;
+    } else {
+        point = (group[0] & 0x0F) * 256 + group[1];
+        cursor->position += 2;
+        cursor->phase = kFirstPointOfGroup;
+    }
+    SkipBlockEnd(cursor);
+    return point;
+}
 
 // The bytes that `points` points occupy from the start of the sample data, counting every
 // block they reach: 1,024 per full block and 3 per group of the last block.

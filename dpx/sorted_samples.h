@@ -48,6 +48,19 @@ void BuildSortedSampleList(int32_t numberOfSamples, const SampleOverview* sample
 // The index of the first filled entry holding sampleNumber, or -1.
 int32_t FindSortedSample(const SortedSampleList& list, int32_t sampleNumber);
 
+// Where the next sample start lies while the sample area is walked in ascending address order.
+struct SampleStartWalk {
+    int32_t next;  // the first filled entry not passed yet
+};
+
+// The entry of the sample that starts at address, or -1. The walk starts as {0} and is asked
+// about ascending addresses. Asked for every byte of the sample area, so inline.
+inline int32_t SampleStartingAt(const SortedSampleList& list, int32_t address, SampleStartWalk* walk) {
+    while (walk->next < list.Filled && list.Entries[walk->next].Start < address) ++walk->next;
+    if (walk->next < list.Filled && list.Entries[walk->next].Start == address) return walk->next++;
+    return -1;
+}
+
 // "--Sorted sample list (%d samples)--" and the five columns of every entry in use, then a key
 // wait, when trace reaches threshold.
 void TraceSortedSampleList(int8_t trace, int8_t threshold, const SortedSampleList& list);

@@ -15,7 +15,7 @@ constexpr int32_t kMakerNameOffset = 5128;
 constexpr char kMakerName[] = "Oberheim";
 constexpr int32_t kMakerNameLength = 8;
 
-// Checks size and identification of the open DPX file.
+// Checks size and identification of the open DPX file, reading its first track into the image.
 StatusRecord CheckDpxFile(FileHandle file, const char* dpxPath, std::vector<uint8_t>& track) {
     uint32_t low = 0;
     uint32_t high = 0;
@@ -27,24 +27,30 @@ StatusRecord CheckDpxFile(FileHandle file, const char* dpxPath, std::vector<uint
     uint32_t error = 0;
     if (!ReadExactly(file, track.data(), kDpxTrackSize, &error))
         return MakeStatus(11003, 'E', "Problem reading file %s. Error is %u.", dpxPath, error);
-    if (std::memcmp(&track[kMakerNameOffset], kMakerName, kMakerNameLength) != 0)
+    if (!HasDpxIdentification(track.data()))
         return MakeStatus(11004, 'E', "File %s is not a DPX file (wrong ID)", dpxPath);
     return InitStatusRecord();
 }
 
-// Copies the data sectors of every track from the DPX file to the temporary file.
-StatusRecord CopyDataSpace(FileHandle dpx, FileHandle temporary, const char* dpxPath,
-                           const char* temporaryPath, std::vector<uint8_t>& track) {
-    for (int32_t trackImage = 0; trackImage < kDpxTrackCount; ++trackImage) {
-        uint32_t error = 0;
-        if (!ReadExactly(dpx, track.data(), kDpxTrackSize, &error))
-            return MakeStatus(11007, 'E', "Problem reading file %s. Error is %u.", dpxPath, error);
-        uint32_t written = 0;
-        bool ok = WriteToFile(temporary, track.data(), kDpxTrackDataSize, &written);
-        if (!ok || written != static_cast<uint32_t>(kDpxTrackDataSize))
-            return MakeStatus(11008, 'E', "Problem writing file %s. Error is %u.", temporaryPath,
-                              ok ? 0u : LastSystemError());
-    }
+// Reads the tracks after the first, already read, in one piece: with it the whole image is held.
+StatusRecord ReadRemainingTracks(FileHandle dpx, const char* dpxPath, std::vector<uint8_t>& image) {
+    uint32_t error = 0;
+    if (!ReadExactly(dpx, image.data() + kDpxTrackSize, kDpxImageSize - kDpxTrackSize, &error))
+        return MakeStatus(11007, 'E', "Problem reading file %s. Error is %u.", dpxPath, error);
+    return InitStatusRecord();
+}
+
+// Moves the data sectors of every track together at the start of the image, so that they form the
+// data space, and writes it in one piece. The file-system block is overwritten by the move.
+StatusRecord WriteDataSpace(FileHandle temporary, const char* temporaryPath, std::vector<uint8_t>& image) {
+    for (int32_t trackImage = 1; trackImage < kDpxTrackCount; ++trackImage)
+        std::memmove(image.data() + trackImage * kDpxTrackDataSize, image.data() + trackImage * kDpxTrackSize,
+                     kDpxTrackDataSize);
+    uint32_t written = 0;
+    const bool ok = WriteToFile(temporary, image.data(), kDpxDataSpaceSize, &written);
+    if (!ok || written != static_cast<uint32_t>(kDpxDataSpaceSize))
+        return MakeStatus(11008, 'E', "Problem writing file %s. Error is %u.", temporaryPath,
+                          ok ? 0u : LastSystemError());
     return InitStatusRecord();
 }
 
@@ -64,17 +70,25 @@ StatusRecord TemporaryNameTaken(FileHandle dpx, const char* dpxPath, const char*
 
 }  // namespace
 
-StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, TemporaryImage* temporary) {
+bool HasDpxIdentification(const uint8_t* firstTrack) {
+    return std::memcmp(firstTrack + kMakerNameOffset, kMakerName, kMakerNameLength) == 0;
+}
+
+StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, TemporaryImage* temporary,
+                                  uint8_t* fileSystemBlock) {
     TraceEnter(trace, "CreateTemporaryImage");
-    std::vector<uint8_t> track(kDpxTrackSize);
+    std::vector<uint8_t> image(kDpxImageSize);
     FileHandle dpx;
     if (!OpenForReadingUnshared(dpxPath, &dpx)) return MakeOpenFailure(11002, dpxPath, LastSystemError());
-    StatusRecord status = CheckDpxFile(dpx, dpxPath, track);
-    CloseFile(dpx);
-    if (status.code != 0) return status;
+    StatusRecord status = CheckDpxFile(dpx, dpxPath, image);
+    if (status.code == 0) status = ReadRemainingTracks(dpx, dpxPath, image);
+    if (status.code != 0) {
+        CloseFile(dpx);
+        return status;
+    }
+    if (fileSystemBlock != nullptr)
+        std::memcpy(fileSystemBlock, image.data() + kDpxFileSystemOffset, kDpxFileSystemSize);
 
-    // Opened again so that the copy starts at the first track.
-    if (!OpenForReadingUnshared(dpxPath, &dpx)) return MakeOpenFailure(11005, dpxPath, LastSystemError());
     FileHandle file;
     if (!CreateExclusively(temporary->path, &file)) {
         const uint32_t error = LastSystemError();
@@ -83,27 +97,27 @@ StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, TemporaryIm
         CloseFile(dpx);
         return status;
     }
+    CloseFile(dpx);
     // The file is this run's from here on. Without its identity it could not be told apart from
     // one that takes its name later: it is removed at once, while it is surely this run's.
     if (!QueryOpenFileIdentity(file, &temporary->identity)) {
         status = MakeOpenFailure(11006, temporary->path, LastSystemError());
         CloseFile(file);
-        CloseFile(dpx);
         DeleteNamedFile(temporary->path);
         return status;
     }
     temporary->created = true;
-    status = CopyDataSpace(dpx, file, dpxPath, temporary->path, track);
+    status = WriteDataSpace(file, temporary->path, image);
     CloseFile(file);
-    CloseFile(dpx);
     if (status.code != 0) return status;
     TraceEnd(trace, "CreateTemporaryImage");
     return status;
 }
 
-StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, const char* temporaryPath) {
+StatusRecord CreateTemporaryImage(int8_t trace, const char* dpxPath, const char* temporaryPath,
+                                  uint8_t* fileSystemBlock) {
     TemporaryImage temporary{temporaryPath, false, {}};
-    return CreateTemporaryImage(trace, dpxPath, &temporary);
+    return CreateTemporaryImage(trace, dpxPath, &temporary, fileSystemBlock);
 }
 
 void RemoveTemporaryImage(TemporaryImage* temporary) {

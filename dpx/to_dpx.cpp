@@ -84,37 +84,76 @@ StatusRecord FindPeakAmplitude(int8_t trace, ImageOverview overview, const Sorte
     return InitStatusRecord();
 }
 
-// Re-codes every byte of the sample area, gaps and overlaps included, into the sample data. The
-// running value restarts at every sample start. A silent bank (peak 0) gives silent points.
-StatusRecord RecodeSampleArea(int8_t trace, ImageOverview overview, const Bank& bank,
-                              const SortedSampleList& sorted, int32_t sampleDataAddress, int32_t peak,
-                              double normFactor, uint8_t* dataSpace) {
-    const int32_t start = bank.StartSampleAddress;
-    const int32_t total = bank.TotalSampleSize;
-    std::vector<uint8_t> area(static_cast<size_t>(total), 0);
-    if (total > 0) {
-        StatusRecord status = ReadImageData(trace, overview, start, bank.EndSampleAddress - 1, area.data());
-        if (status.code != 0) return status;
-    }
-
-    PointCursor cursor = InitPointCursor(sampleDataAddress);
+// The sample area as the instrument plays it: every byte decoded, the running value restarting
+// at every sample start; gaps and overlaps go on from the byte before them. Decoded values lie
+// within 16 bits.
+std::vector<int16_t> DecodeSampleArea(int8_t trace, const Bank& bank, const SortedSampleList& sorted,
+                                      const std::vector<uint8_t>& area) {
+    std::vector<int16_t> values(area.size());
+    SampleStartWalk walk{0};
     int32_t running = 0;
-    int32_t nextSample = 0;  // filled entries start in strictly ascending order
-    for (int32_t index = 0; index < total; ++index) {
-        const int32_t address = start + index;
-        while (nextSample < sorted.Filled && sorted.Entries[nextSample].Start < address) ++nextSample;
-        if (nextSample < sorted.Filled && sorted.Entries[nextSample].Start == address) {
-            TraceLine(trace, kTraceDetails, "Sample %d starts at %d (%d), offset is reset. Target pos = %d\n",
-                      nextSample, index, address, cursor.position);
+    for (size_t index = 0; index < area.size(); ++index) {
+        if (SampleStartingAt(sorted, bank.StartSampleAddress + static_cast<int32_t>(index), &walk) >= 0)
             running = 0;
-            ++nextSample;
+        running = DecodeCompandedSample(trace, running, area[index]);
+        values[index] = static_cast<int16_t>(running);
+    }
+    return values;
+}
+
+// The peak of FindPeakAmplitude taken from the decoded area, when every sample lies inside the
+// area and ends before the next one starts: each sample's own decoding is then the area's.
+// False when they do not, and the samples must be decoded on their own.
+bool PeakOfSamplesApart(const Bank& bank, const SortedSampleList& sorted, const std::vector<int16_t>& values,
+                        int32_t* peak) {
+    for (int32_t index = 0; index < sorted.Filled; ++index) {
+        const SortedSample& sample = sorted.Entries[index];
+        const int32_t nextStart =
+            index + 1 < sorted.Filled ? sorted.Entries[index + 1].Start : bank.EndSampleAddress;
+        if (sample.End > sample.Start && (sample.Start < bank.StartSampleAddress || sample.End > nextStart))
+            return false;
+    }
+    *peak = 0;
+    for (int32_t index = 0; index < sorted.Filled; ++index) {
+        const SortedSample& sample = sorted.Entries[index];
+        for (int32_t address = sample.Start; address < sample.End; ++address) {
+            const int32_t value = values[static_cast<size_t>(address - bank.StartSampleAddress)];
+            const int32_t magnitude = value < 0 ? -value : value;
+            if (magnitude > *peak) *peak = magnitude;
         }
-        const uint8_t byte = area[static_cast<size_t>(index)];
-        running = DecodeCompandedSample(trace, running, byte);
-        // |running| <= 32,768 and normFactor <= 32,767, so the product fits 32 bits.
-        const int32_t value = peak == 0 ? 0 : static_cast<int32_t>(running * normFactor);
-        const int32_t point = PointFromValue(value);
+    }
+    return true;
+}
+
+// Codes every decoded value of the sample area, gaps and overlaps included, as a normalised
+// 12-bit point of the sample data. A silent bank (peak 0) gives silent points.
+void PackSampleArea(int8_t trace, const Bank& bank, const SortedSampleList& sorted,
+                    const std::vector<uint8_t>& area, const std::vector<int16_t>& values,
+                    int32_t sampleDataAddress, int32_t peak, double normFactor, uint8_t* dataSpace) {
+    const int32_t total = static_cast<int32_t>(values.size());
+    // Every decoded value scaled and coded once: a bank has far more bytes than 16-bit values.
+    auto scaled = [&](int32_t running) { return peak == 0 ? 0 : static_cast<int32_t>(running * normFactor); };
+    std::vector<uint16_t> pointOf(static_cast<size_t>(kCompandedMaximum - kCompandedMinimum + 1));
+    for (int32_t running = kCompandedMinimum; running <= kCompandedMaximum; ++running)
+        pointOf[static_cast<size_t>(running - kCompandedMinimum)] =
+            static_cast<uint16_t>(PointFromValue(scaled(running)));
+    PointCursor cursor = InitPointCursor(sampleDataAddress);
+    SampleStartWalk walk{0};
+    for (int32_t index = 0; index < total; ++index) {
+        if (trace >= kTraceDetails) {
+            const int32_t address = bank.StartSampleAddress + index;
+            const int32_t starting = SampleStartingAt(sorted, address, &walk);
+            if (starting >= 0)
+                TraceLine(trace, kTraceDetails,
+                          "Sample %d starts at %d (%d), offset is reset. Target pos = %d\n", starting, index,
+                          address, cursor.position);
+        }
+        const int32_t running = values[static_cast<size_t>(index)];
+        const int32_t point = pointOf[static_cast<size_t>(running - kCompandedMinimum)];
         if (index < 10) {
+            // |running| <= 32,768 and normFactor <= 32,767, so the product fits 32 bits.
+            const int32_t value = scaled(running);
+            const uint8_t byte = area[static_cast<size_t>(index)];
             if (cursor.phase == kFirstPointOfGroup)
                 TraceLine(trace, kTraceDetails, "(8)%X  (16)%d  (12)%d  -->  %X %X\n", byte, value, point,
                           point % 256, ((point / 256) % 256 * 16) & 0xFF);
@@ -133,14 +172,12 @@ StatusRecord RecodeSampleArea(int8_t trace, ImageOverview overview, const Bank& 
     for (int32_t offset = 0; offset < 100 && trace >= kTraceDetails; ++offset)
         TraceLine(trace, kTraceDetails, "%X ", dataSpace[sampleDataAddress + offset]);
     TraceLine(trace, kTraceDetails, "\n");
-    return InitStatusRecord();
 }
 
 }  // namespace
 
 StatusRecord TranslateEIIToDPX(int8_t trace, ImageOverview overview, Bank* bank, uint8_t* output) {
     TraceEnter(trace, "TranslateEIIToDPX");
-    std::memset(output, 0, kDpxImageSize);
     std::vector<uint8_t> dataSpace(kDpxDataSpaceSize, 0);
 
     const int32_t start = bank->StartSampleAddress;
@@ -169,24 +206,34 @@ StatusRecord TranslateEIIToDPX(int8_t trace, ImageOverview overview, Bank* bank,
         if (status.code != 0) return status;
     }
 
+    // The sample area is read and decoded once, for the peak and for the points alike.
+    std::vector<uint8_t> area(static_cast<size_t>(bank->TotalSampleSize), 0);
+    if (!area.empty()) {
+        status = ReadImageData(trace, overview, start, bank->EndSampleAddress - 1, area.data());
+        if (status.code != 0) return status;
+    }
     InitCompandingTable();
+    const std::vector<int16_t> values = DecodeSampleArea(trace, *bank, sorted, area);
     int32_t peak = 0;
-    status = FindPeakAmplitude(trace, overview, sorted, &peak);
-    if (status.code != 0) return status;
+    if (!PeakOfSamplesApart(*bank, sorted, values, &peak)) {
+        status = FindPeakAmplitude(trace, overview, sorted, &peak);
+        if (status.code != 0) return status;
+    }
     // A silent bank has no factor: its points are all silence.
     const double normFactor = peak == 0 ? 0.0 : 32767.0 / peak;
     TraceLine(trace, kTraceCalls, "Max ampl = %d, Normfactor = %f\n", peak, normFactor);
     TraceWait(trace, kTraceCalls);
 
-    status = RecodeSampleArea(trace, overview, *bank, sorted, sampleDataAddress, peak, normFactor,
-                              dataSpace.data());
-    if (status.code != 0) return status;
+    PackSampleArea(trace, *bank, sorted, area, values, sampleDataAddress, peak, normFactor, dataSpace.data());
 
     uint8_t fileSystem[kDpxFileSystemSize];
     status = CreateDPXFileSystem(trace, *bank, sampleDataAddress, voiceTableAddress, peak, fileSystem);
     if (status.code != 0) return status;
 
     SpreadDataSpace(dataSpace.data(), fileSystem, output);
+    // The 512-byte sectors of the other tracks carry nothing; the rest of the image is written.
+    for (int32_t track = 1; track < kDpxTrackCount; ++track)
+        std::memset(output + track * kDpxTrackSize + kDpxTrackDataSize, 0, kDpxTrackSize - kDpxTrackDataSize);
     TraceWait(trace, kTraceDetails);
     TraceEnd(trace, "TranslateEIIToDPX");
     return InitStatusRecord();

@@ -8,6 +8,7 @@
 #include "dpx/layout.h"
 #include "dpx/point_packing.h"
 #include "dpx/sorted_samples.h"
+#include "eii/image.h"
 #include "platform/files.h"
 
 namespace {
@@ -51,6 +52,14 @@ StatusRecord ReadTemporaryImage(ImageOverview overview, uint8_t* dataSpace) {
     return status;
 }
 
+// The temporary image's bytes when they are held and are the whole data space; none otherwise.
+const uint8_t* HeldDataSpace(const ImageOverview& overview) {
+    const ImageContents* contents = overview.Contents;
+    if (contents == nullptr || contents->Bytes == nullptr || contents->Size != kDpxDataSpaceSize)
+        return nullptr;
+    return contents->Bytes;
+}
+
 // Bank header, voice and preset blocks: everything before the sample area, made free of
 // sequences. Header bytes at or after the sample area start are sample bytes and stay as they are.
 void CopyLeadingArea(const uint8_t* dataSpace, int32_t sampleAreaStart, uint8_t* output) {
@@ -72,13 +81,12 @@ void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& so
                       uint8_t* output) {
     PointCursor cursor = InitPointCursor(sampleDataAddress);
     int32_t running = 0;
-    int32_t nextSample = 0;  // filled entries start in strictly ascending order
+    SampleStartWalk walk{0};
     for (int32_t address = bank.StartSampleAddress; address < bank.EndSampleAddress; ++address) {
-        while (nextSample < sorted.Filled && sorted.Entries[nextSample].Start < address) ++nextSample;
-        if (nextSample < sorted.Filled && sorted.Entries[nextSample].Start == address) {
-            TraceLine(trace, kTraceDetails, "Sample %d:\n", sorted.Entries[nextSample].SampleNumber);
+        const int32_t starting = SampleStartingAt(sorted, address, &walk);
+        if (starting >= 0) {
+            TraceLine(trace, kTraceDetails, "Sample %d:\n", sorted.Entries[starting].SampleNumber);
             running = 0;
-            ++nextSample;
         }
         const int32_t point = UnpackPoint(dataSpace, &cursor);
         int32_t value = 16 * point - 32768;
@@ -102,15 +110,17 @@ void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& so
 }  // namespace
 
 StatusRecord TranslateDPXToEII(int8_t trace, const char* dpxPath, ImageOverview overview, Bank* bank,
-                               uint8_t* output) {
+                               uint8_t* output, const uint8_t* fileSystemBlock) {
     TraceEnter(trace, "TranslateDPXToEII");
-    std::memset(output, 0, kEmuImageSize);
     if (!SampleAreaIsConsistent(*bank)) return InconsistentBank();
 
     uint8_t block[kDpxFileSystemSize];
-    StatusRecord status = ReadFileSystemBlock(dpxPath, block);
-    if (status.code != 0) return status;
-    const DpxFileSystemFields fields = ReadDPXFileSystem(block);
+    if (fileSystemBlock == nullptr) {
+        StatusRecord status = ReadFileSystemBlock(dpxPath, block);
+        if (status.code != 0) return status;
+        fileSystemBlock = block;
+    }
+    const DpxFileSystemFields fields = ReadDPXFileSystem(fileSystemBlock);
     const int32_t peak = PeakAmplitudeFromField(fields.AmplitudeField);
     // A silent bank has no factor: its values are all 0.
     const double normFactor = peak == 0 ? 0.0 : 32767.0 / peak;
@@ -129,14 +139,21 @@ StatusRecord TranslateDPXToEII(int8_t trace, const char* dpxPath, ImageOverview 
     BuildSortedSampleList(bank->NumberOfSamples, bank->Samples, &sorted);
     TraceSortedSampleList(trace, kTraceDetails, sorted);
 
-    std::vector<uint8_t> dataSpace(kDpxDataSpaceSize, 0);
-    status = ReadTemporaryImage(overview, dataSpace.data());
-    if (status.code != 0) return status;
+    std::vector<uint8_t> dataSpaceRead;
+    const uint8_t* dataSpace = HeldDataSpace(overview);
+    if (dataSpace == nullptr) {
+        dataSpaceRead.assign(kDpxDataSpaceSize, 0);
+        StatusRecord status = ReadTemporaryImage(overview, dataSpaceRead.data());
+        if (status.code != 0) return status;
+        dataSpace = dataSpaceRead.data();
+    }
 
-    CopyLeadingArea(dataSpace.data(), bank->StartSampleAddress, output);
+    CopyLeadingArea(dataSpace, bank->StartSampleAddress, output);
     InitCompandingTable();
-    RecodeSampleData(trace, *bank, sorted, dataSpace.data(), fields.SampleDataAddress, peak, normFactor,
-                     output);
+    RecodeSampleData(trace, *bank, sorted, dataSpace, fields.SampleDataAddress, peak, normFactor, output);
+    // The leading area and the sample area are written; the rest of the image stays empty.
+    std::memset(output + bank->EndSampleAddress, 0,
+                static_cast<size_t>(kEmuImageSize - bank->EndSampleAddress));
     TraceEnd(trace, "TranslateDPXToEII");
     return InitStatusRecord();
 }

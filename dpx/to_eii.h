@@ -16,8 +16,9 @@ constexpr int32_t kInvalidSampleDataAddressCode = 11013;
 // before the sample area) copied from the temporary image with the sequence table cleared and
 // the sequence area moved to the end of the image, and every 12-bit point of the sample data
 // scaled back by the peak amplitude of the file-system block and coded again as one Emulator II
-// sample byte. The bytes after the sample area are zero. The file-system block is read from
-// dpxPath, the data space from the temporary image that `overview` names. On failure the output
-// is not an image.
+// sample byte. The bytes after the sample area are zero. The file-system block is the one given,
+// or else read from dpxPath; the data space is the temporary image's bytes that `overview` holds
+// (ImageContents), or else read from the temporary image that it names. On failure the output is
+// not an image.
 StatusRecord TranslateDPXToEII(int8_t trace, const char* dpxPath, ImageOverview overview, Bank* bank,
-                               uint8_t* output);
+                               uint8_t* output, const uint8_t* fileSystemBlock = nullptr);

@@ -15,6 +15,9 @@ constexpr uint8_t kWrongImageSize = 17;
 // Image type of every image file this system reads.
 constexpr uint8_t kImageTypeFile = 22;
 
+// The bytes of an image file held in memory (eii/image.h).
+struct ImageContents;
+
 struct ImageOverview {
     int32_t Reserved;
     char Name[kFileNameBufferSize];  // as given on the command line or by the folder listing
@@ -26,6 +29,10 @@ struct ImageOverview {
     int32_t DescriptorSize;
     char DescriptorText[10];
     uint8_t DescriptorTail[3];
+    // Where ValidateImage puts the file's bytes once it has recognised the size, and from where
+    // every later ReadImageData of the file is served; none when the caller reads from the file.
+    // The caller owns it; ValidateImage leaves the link itself as it is.
+    ImageContents* Contents;
     ImageOverview* next;
 };
 

@@ -39,6 +39,17 @@ size_t SideByteOffset(size_t index, int side) {
     return index / kSideChunk * kBlockSize + static_cast<size_t>(side) * kSideChunk + index % kSideChunk;
 }
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "cells are packed eight at a time from memory");
+
+// The byte of the eight cells (0 or 1) from `first` on, the first cell in bit 0; cells past the
+// end of the track count as 0. Eight at once: the multiplication gathers bit 0 of every byte of
+// the little-endian word into the top byte, the first byte's in bit 56.
+uint8_t PackCellsLsbFirst(const std::vector<uint8_t>& cells, size_t first) {
+    uint64_t eight = 0;
+    std::memcpy(&eight, cells.data() + first, std::min<size_t>(8, cells.size() - first));
+    return static_cast<uint8_t>(((eight & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+}
+
 size_t BlocksFor(size_t bytes) {
     return (bytes + kBlockSize - 1) / kBlockSize;
 }
@@ -153,9 +164,8 @@ FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes) {
         for (int side = 0; side < disk.sides; ++side) {
             const std::vector<uint8_t>& cells =
                 disk.tracks[static_cast<size_t>(cylinder) * disk.sides + side].cells;
-            for (size_t cell = 0; cell < cells.size(); ++cell)
-                if (cells[cell])
-                    data[SideByteOffset(cell / 8, side)] |= static_cast<uint8_t>(1u << (cell % 8));
+            for (size_t index = 0; index * 8 < cells.size(); ++index)
+                data[SideByteOffset(index, side)] = PackCellsLsbFirst(cells, index * 8);
         }
         block += BlocksFor(sideBytes[cylinder] * 2);
     }

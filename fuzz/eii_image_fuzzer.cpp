@@ -1,5 +1,6 @@
 // libFuzzer target: an Emulator II image file through the bank reading chain and the
-// translation into a DPX image, as VELTRA converts one file. The input describes the image as
+// translation into a DPX image, as VELTRA converts one file, and through everything dpxtool
+// shows of a bank (listing, WAV files, report), built in memory. The input describes the image as
 // fuzz/fuzz_input.h tells.
 #include <cstddef>
 #include <cstdint>
@@ -35,5 +36,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteFuzzImageFile(&target->image, data, size);
     ConvertEIIImage(target->image.path.c_str(), target->dpxImage.data());
+    InspectBankFile(target->image.path.c_str());
     return 0;
 }

@@ -1,11 +1,17 @@
 #include "fuzz/fuzz_chains.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "convert/bank_pipeline.h"
 #include "dpx/temporary_image.h"
 #include "dpx/to_dpx.h"
 #include "dpx/to_eii.h"
+#include "inspect/bank_file.h"
+#include "inspect/bank_listing.h"
+#include "inspect/report_html.h"
+#include "inspect/wav.h"
 
 namespace {
 
@@ -47,6 +53,24 @@ StatusRecord ConvertDPXImage(const char* dpxPath, const char* temporaryPath, uin
     if (status.code == 0) status = ConvertFromTemporaryImage(dpxPath, temporaryPath, eiiImage);
     RemoveTemporaryImage(&temporary);
     return status;
+}
+
+void InspectBankFile(const char* path) {
+    BankFile file;
+    if (OpenBankFile(kQuiet, path, &file).code == 0) {
+        const BankListing listing = BuildBankListing(file);
+        (void)FormatListingText(listing);
+        (void)FormatListingJson(listing);
+        std::vector<int16_t> values;
+        for (const VoiceListing& voice : listing.voices) {
+            std::string reason;
+            if (VoiceSampleValues(kQuiet, file, voice, &values, &reason))
+                (void)BuildWavFile(values,
+                                   WavLoop{voice.loopKnown && voice.loopOn, voice.loopStart, voice.loopEnd});
+        }
+        (void)BuildReportHtml(kQuiet, file, listing);
+    }
+    CloseBankFile(kQuiet, &file);
 }
 
 void SilenceConsoleOutput() {

@@ -17,5 +17,9 @@ StatusRecord ConvertEIIImage(const char* eiiPath, uint8_t* dpxImage);
 // it back into eiiImage, a buffer of 485,887 bytes. The temporary image is left in place.
 StatusRecord ConvertDPXImage(const char* dpxPath, const char* temporaryPath, uint8_t* eiiImage);
 
+// Opens the file as dpxtool does and builds everything dpxtool shows of it in memory: the listing
+// as text and JSON, every voice's WAV file and the HTML report. Nothing is written.
+void InspectBankFile(const char* path);
+
 // Sends standard output to the null device: the bank reading announces every file it reads.
 void SilenceConsoleOutput();

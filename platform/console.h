@@ -9,3 +9,7 @@ void ClearConsole();
 // consumes one byte if there is one and returns at the end of the input, so the programs run
 // unattended with their input redirected. Standard output is flushed first.
 void WaitForKey();
+
+// True when standard error is a console window or terminal, where a progress bar can be redrawn
+// in place; false for a file, a pipe or the null device.
+bool StandardErrorIsConsole();

@@ -3,7 +3,8 @@
 #   scripts/test.sh           native build (gcc, warnings as errors), all tests
 #   scripts/test.sh all       also: clang with AddressSanitizer, UndefinedBehaviorSanitizer and
 #                             leak checking; 64-bit Windows with the tests under wine64; the
-#                             32-bit Windows release programs; and a minute of each fuzz target
+#                             32-bit Windows release programs and their release ZIP; and a minute
+#                             of each fuzz target
 #   scripts/test.sh <config>  one of: native, sanitize, win64, win32, fuzz
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,6 +37,9 @@ win32() {
     -DSUITE_TESTS=OFF
   cmake --build build-win32 -j "$jobs"
   ls -l build-win32/bin
+  # The release ZIP: the five programs and the README.
+  (cd build-win32 && cpack -G ZIP)
+  cmake -E tar tf build-win32/SamplerDiskSuite-*-win32.zip
 }
 
 case "${1:-native}" in

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -99,9 +100,21 @@ VoiceBlock Voice(const std::string& name, int32_t start, int32_t size, bool loop
     return voice;
 }
 
+constexpr char kUsage[] =
+    "usage: make_demo_bank [<file>]\n"
+    "  writes a small Emulator II bank (five voices, three presets) as the image <file>,\n"
+    "  DEMO.EII when no name is given; an existing file of that name is replaced\n"
+    "  e.g.: make_demo_bank DEMO.EII\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A name that starts with '-' is an option, never a file to write.
+    const bool help = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+    if (help || argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        std::fputs(kUsage, help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
     const char* fileName = argc > 1 ? argv[1] : "DEMO.EII";
     InitCompandingTable();
 

@@ -33,3 +33,7 @@ void WaitForKey() {
     (void)ignored;
     tcsetattr(STDIN_FILENO, TCSANOW, &saved);
 }
+
+bool StandardErrorIsConsole() {
+    return isatty(STDERR_FILENO) != 0;
+}

@@ -38,3 +38,7 @@ void WaitForKey() {
     int ignored = _read(_fileno(stdin), &key, 1);
     (void)ignored;
 }
+
+bool StandardErrorIsConsole() {
+    return IsConsole(stderr);
+}

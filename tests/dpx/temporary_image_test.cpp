@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -47,12 +48,16 @@ TEST(CreateTemporaryImageTest, WritesTheDataSpaceInTrackOrder) {
     std::string temporary = folder.File("_MORVEXTMP_.IMG");
     WriteWholeFile(dpx, DpxImage("(c)1987 Oberheim/ECC DPX-1  "));
 
-    StatusRecord status = CreateTemporaryImage(0, dpx.c_str(), temporary.c_str());
+    std::vector<uint8_t> block(512, 0);
+    StatusRecord status = CreateTemporaryImage(0, dpx.c_str(), temporary.c_str(), block.data());
     ASSERT_EQ(status.code, 0) << status.message;
     std::vector<uint8_t> data = ReadWholeFile(temporary);
     ASSERT_EQ(data.size(), 819200u);
     for (size_t address = 0; address < data.size(); ++address)
         ASSERT_EQ(data[address], static_cast<uint8_t>(address % 251)) << address;
+    // The file-system block comes with it, from the one read of the DPX file.
+    const std::vector<uint8_t> image = DpxImage("(c)1987 Oberheim/ECC DPX-1  ");
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), image.begin() + kTrackDataSize));
 }
 
 TEST(CreateTemporaryImageTest, RefusesFilesThatAreNoDpxImage) {

@@ -136,6 +136,7 @@ TEST(TranslateEIIToDPXTest, CallTraceOfTheSmallBank) {
     BankPointer bank = SmallBank();
     Translation translation = Translate(kTraceCalls, path, bank.get());
     ASSERT_EQ(translation.status.code, 0);
+    // Two reads: the leading area and the sample area, decoded once for the peak and the points.
     const std::string read = "--ReadImageData--\n--END: ReadImageData--\n";
     EXPECT_EQ(
         translation.console,
@@ -143,7 +144,7 @@ TEST(TranslateEIIToDPXTest, CallTraceOfTheSmallBank) {
         "1, 1536 --> 1540\n2, 1542 --> 1545\n"
         "--Sorted sample list (2 samples)--\n1 1536 1540 0 0 \n2 1542 1545 2 0 \n"
         "--CreateDPXVoice--\n--END: CreateDPXVoice--\n--CreateDPXVoice--\n--END: CreateDPXVoice--\n" +
-            read + read + read + "Max ampl = 14525, Normfactor = 2.255904\n" + read +
+            read + read + "Max ampl = 14525, Normfactor = 2.255904\n" +
             "--CreateDPXFileSystem--\nMax ampl in DPX format: 4767 (12 9F)\n--END: CreateDPXFileSystem--\n"
             "--END: TranslateEIIToDPX--\n");
 }

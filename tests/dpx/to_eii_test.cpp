@@ -15,6 +15,7 @@
 #include "dpx/temporary_image.h"
 #include "dpx/to_dpx.h"
 #include "dpx/writers.h"
+#include "eii/image.h"
 #include "platform/files.h"
 #include "tests/dpx/test_bank.h"
 #include "tests/support/console_capture.h"
@@ -656,9 +657,22 @@ RoundTrip RunRoundTrip(const TempFolder& folder, const EmuImageBuilder& source, 
     source.WriteTo(eiiPath);
     trip.status = TranslateEIIToDPX(0, OverviewOf(eiiPath), bank, trip.dpx.data());
     if (trip.status.code == 0) trip.status = WriteDPXImage(0, dpxPath.c_str(), trip.dpx.data());
-    if (trip.status.code == 0) trip.status = CreateTemporaryImage(0, dpxPath.c_str(), temporary.Path);
+    uint8_t block[kDpxFileSystemSize];
+    if (trip.status.code == 0) trip.status = CreateTemporaryImage(0, dpxPath.c_str(), temporary.Path, block);
     if (trip.status.code == 0)
         trip.status = TranslateDPXToEII(0, dpxPath.c_str(), temporary, backBank, trip.eii.data());
+    // MORVEX's way: the file-system block kept from the DPX file and the temporary image held in
+    // memory once read give the same image as reading both from their files.
+    if (trip.status.code == 0) {
+        std::vector<uint8_t> held = ReadWholeFile(temporary.Path);
+        ImageContents contents{held.data(), static_cast<int32_t>(held.size())};
+        ImageOverview heldOverview = temporary;
+        heldOverview.Contents = &contents;
+        std::vector<uint8_t> fromMemory(kEmuImageBytes, 0x11);
+        trip.status = TranslateDPXToEII(0, dpxPath.c_str(), heldOverview, backBank, fromMemory.data(), block);
+        if (trip.status.code == 0 && fromMemory != trip.eii)
+            trip.status = MakeStatus(1, 'E', "The held image translates differently.");
+    }
     return trip;
 }
 

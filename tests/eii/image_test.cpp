@@ -143,13 +143,9 @@ TEST(GetImageIndexTest, DescribesTheFileAsOneCluster) {
                            "--END: GetImageIndex--\n");
 }
 
-TEST(ReadImageDataTest, ReadsTheInclusiveRange) {
-    TempFolder folder;
-    std::string path = folder.File("bank.eii");
-    EmuImageBuilder image;
-    for (int32_t offset = 0; offset < 1400; ++offset) image.Set(offset, static_cast<uint8_t>(offset * 7));
-    image.WriteTo(path, 1400);
-
+// Reads ranges inside, across and past the end of a 1,400-byte image whose byte k is k * 7, and
+// checks each buffer: the bytes the file holds, then the fill value.
+void ExpectTheRangesOfA1400ByteImage(const ImageOverview& overview) {
     struct Case {
         int32_t first;
         int32_t last;
@@ -158,11 +154,59 @@ TEST(ReadImageDataTest, ReadsTheInclusiveRange) {
     const Case cases[] = {{0, 1279, 1280}, {1000, 1000, 1}, {1390, 1409, 10}, {1400, 1401, 0}, {5, 4, 0}};
     for (const Case& c : cases) {
         std::vector<uint8_t> buffer(static_cast<size_t>(std::max(c.last - c.first + 1, 0)) + 1, 0xEE);
-        ASSERT_EQ(ReadImageData(0, OverviewOf(path), c.first, c.last, buffer.data()).code, 0) << c.first;
+        ASSERT_EQ(ReadImageData(0, overview, c.first, c.last, buffer.data()).code, 0) << c.first;
         for (int32_t index = 0; index < static_cast<int32_t>(buffer.size()); ++index) {
             uint8_t expected = index < c.delivered ? static_cast<uint8_t>((c.first + index) * 7) : 0xEE;
             ASSERT_EQ(buffer[static_cast<size_t>(index)], expected) << c.first << " index " << index;
         }
+    }
+}
+
+void Write1400ByteImage(const std::string& path) {
+    EmuImageBuilder image;
+    for (int32_t offset = 0; offset < 1400; ++offset) image.Set(offset, static_cast<uint8_t>(offset * 7));
+    image.WriteTo(path, 1400);
+}
+
+TEST(ReadImageDataTest, ReadsTheInclusiveRange) {
+    TempFolder folder;
+    std::string path = folder.File("bank.eii");
+    Write1400ByteImage(path);
+    ExpectTheRangesOfA1400ByteImage(OverviewOf(path));
+}
+
+TEST(ReadImageDataTest, ImageHeldAfterValidationIsReadOnce) {
+    TempFolder folder;
+    std::string path = folder.File("bank.eii");
+    Write1400ByteImage(path);
+    ImageOverview overview{};
+    ImageContents contents{nullptr, 0};
+    overview.Contents = &contents;
+    BankBasicDetails* header = InitBankBasicDetails(0, kContextNumber, kPassThroughByte, nullptr);
+    ASSERT_EQ(ValidateImage(0, path.c_str(), &overview, header, 0).code, 0);
+    FreeBankBasicDetailsMem(0, kContextNumber, kPassThroughByte, header);
+    delete header;
+    EXPECT_EQ(contents.Size, 1400);
+    // Every later range comes from memory: the file is gone.
+    ASSERT_TRUE(DeleteNamedFile(path.c_str()));
+    ExpectTheRangesOfA1400ByteImage(overview);
+    FreeImageContentsMem(&contents);
+    EXPECT_EQ(contents.Bytes, nullptr);
+
+    // A file of the wrong size is not read at all; one too large to hold is read range by range.
+    struct Case {
+        int32_t size;
+        int32_t sizeCheck;
+    };
+    for (const Case c : {Case{1400, 1}, Case{kLargestImageHeld + 1, 0}}) {
+        WriteWholeFile(path, std::vector<uint8_t>(static_cast<size_t>(c.size), 0x80));
+        ASSERT_EQ(Validate(path, c.sizeCheck).status.code, 0) << c.size;
+        overview.Contents = &contents;
+        header = InitBankBasicDetails(0, kContextNumber, kPassThroughByte, nullptr);
+        ValidateImage(0, path.c_str(), &overview, header, c.sizeCheck);
+        FreeBankBasicDetailsMem(0, kContextNumber, kPassThroughByte, header);
+        delete header;
+        EXPECT_EQ(contents.Bytes, nullptr) << c.size;
     }
 }
 

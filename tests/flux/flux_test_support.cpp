@@ -12,6 +12,15 @@ std::vector<uint8_t> RandomTrackBytes(uint32_t seed) {
     return bytes;
 }
 
+std::vector<uint8_t> RandomDiskImage(uint32_t seed) {
+    std::vector<uint8_t> image;
+    for (int32_t track = 0; track < kTracks; ++track) {
+        const std::vector<uint8_t> bytes = RandomTrackBytes(seed + static_cast<uint32_t>(track));
+        image.insert(image.end(), bytes.begin(), bytes.end());
+    }
+    return image;
+}
+
 CellTrack RandomMfmCells(uint32_t seed, uint32_t length) {
     std::mt19937 random(seed);
     CellTrack track;

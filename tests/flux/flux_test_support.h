@@ -12,6 +12,9 @@
 // 5,632 bytes drawn from a generator seeded with `seed`.
 std::vector<uint8_t> RandomTrackBytes(uint32_t seed);
 
+// A plain image of 901,120 bytes: track t holds RandomTrackBytes(seed + t).
+std::vector<uint8_t> RandomDiskImage(uint32_t seed);
+
 // Byte offsets in an encoded DPX-1 track of sector R's ID field and data field (their first A1).
 constexpr uint32_t DpxIdByte(uint32_t sector) {
     return 68 + sector * 1110;

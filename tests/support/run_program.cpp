@@ -18,6 +18,16 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// The text a program wrote, with line ends as "\n"; empty when it wrote nothing.
+std::string ReadConsoleText(const std::string& path) {
+    std::string text;
+    if (!fs::exists(path)) return text;
+    std::vector<uint8_t> bytes = ReadWholeFile(path);
+    text.assign(bytes.begin(), bytes.end());
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
 }  // namespace
 
 void RememberProgramFolder(const char* testProgram) {
@@ -28,17 +38,18 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
                       const std::string& folder) {
     TempFolder outputFolder;
     std::string outputFile = outputFolder.File("console.txt");
+    std::string errorFile = outputFolder.File("errors.txt");
     std::string executable = (g_programFolder / (program + SUITE_EXE_SUFFIX)).string();
     std::string command;
 #ifdef _WIN32
     command = "cd /d " + Quoted(folder) + " && " + Quoted(executable);
     for (const std::string& argument : arguments) command += " " + Quoted(argument);
-    command += " <NUL >" + Quoted(outputFile) + " 2>NUL";
+    command += " <NUL >" + Quoted(outputFile) + " 2>" + Quoted(errorFile);
     command = "\"" + command + "\"";
 #else
     command = "cd " + Quoted(folder) + " && " + Quoted(executable);
     for (const std::string& argument : arguments) command += " " + Quoted(argument);
-    command += " </dev/null >" + Quoted(outputFile) + " 2>/dev/null";
+    command += " </dev/null >" + Quoted(outputFile) + " 2>" + Quoted(errorFile);
 #endif
     ProgramRun run;
     int status = std::system(command.c_str());
@@ -47,8 +58,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 #else
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
-    std::vector<uint8_t> bytes = ReadWholeFile(outputFile);
-    run.output.assign(bytes.begin(), bytes.end());
-    run.output.erase(std::remove(run.output.begin(), run.output.end(), '\r'), run.output.end());
+    run.output = ReadConsoleText(outputFile);
+    run.errors = ReadConsoleText(errorFile);
     return run;
 }

@@ -10,9 +10,10 @@ void RememberProgramFolder(const char* testProgram);
 struct ProgramRun {
     int exitCode;
     std::string output;  // standard output, line ends as "\n"
+    std::string errors;  // standard error, the same way
 };
 
 // Runs the named program (for instance "veltra") with the arguments, in the given folder, with
-// standard input closed (the null device), and collects its standard output.
+// standard input closed (the null device), and collects its standard output and error.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& folder);
