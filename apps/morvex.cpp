@@ -1,3 +1,5 @@
 #include "convert/morvex.h"
 
-int main(int argc, char** argv) { return RunMorvex(argc, argv); }
+int main(int argc, char** argv) {
+    return RunMorvex(argc, argv);
+}
