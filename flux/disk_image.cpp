@@ -210,12 +210,17 @@ FileCheck WriteDiskImage(DiskFileFormat format, const uint8_t* image, std::vecto
             HfeDisk disk;
             disk.cylinders = static_cast<uint8_t>(kCylinders);
             disk.sides = static_cast<uint8_t>(kHeads);
-            for (int32_t track = 0; track < kTracks; ++track) {
-                disk.tracks.push_back(
-                    EncodeDpxTrack(track / kHeads, track % kHeads, image + track * kTrackBytes));
-                Report(progress, track + 1);
-            }
-            return WriteHfe(disk, bytes);
+            // One track's cells at a time, packed before the next is encoded.
+            CellTrack cells;
+            return WriteHfe(
+                disk,
+                [&](int32_t cylinder, int32_t head) -> const CellTrack& {
+                    const int32_t track = cylinder * kHeads + head;
+                    cells = EncodeDpxTrack(cylinder, head, image + track * kTrackBytes);
+                    Report(progress, track + 1);
+                    return cells;
+                },
+                bytes);
         }
         case DiskFileFormat::kScp: {
             ScpDisk disk;
