@@ -123,7 +123,7 @@ int32_t ClampDecodedValue(int8_t trace, int64_t value) {
 }
 
 int32_t EncodeCompandedSample(int8_t, int32_t prev, int32_t wantedChange, EncodedSample* output) {
-    const int32_t leak = prev / kCompandingLeakDivisor;
+    const int32_t leak = CompandingLeak(prev);
     // |wantedChange - (step - leak)| = |wantedChange + leak - step|: the distances to all the
     // steps, and so the choice, depend on that sum alone. 64 bits, so that no sum overflows.
     const int64_t change = static_cast<int64_t>(wantedChange) + leak;

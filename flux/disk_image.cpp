@@ -17,6 +17,29 @@ namespace {
 // read whole from the stream.
 constexpr uint32_t kFluxRevolutions = 2;
 
+// Past the end of the first revolution, the flux of this share of it is decoded with it, enough
+// for the ID and data fields of a sector that lies across the index: a quarter, 25,000 cells, where
+// the longest sector takes some 17,000.
+constexpr uint32_t kReadPastIndexDivisor = 4;
+
+// The first revolution of a flux track of several and the stretch past its end, as a track of its
+// own whose second revolution is that stretch. False when the track has one revolution or too
+// little flux after the first for a stretch that long.
+bool FirstRevolutionOf(const FluxTrack& flux, FluxTrack* opening) {
+    if (flux.revolutionEnds.size() < 2 || flux.revolutionTicks.empty()) return false;
+    const size_t firstEnd = flux.revolutionEnds[0];
+    const uint64_t wanted = flux.revolutionTicks[0] / kReadPastIndexDivisor;
+    uint64_t past = 0;
+    size_t end = firstEnd;
+    while (end < flux.intervals.size() && past < wanted) past += flux.intervals[end++];
+    if (past < wanted || end >= flux.revolutionEnds[1]) return false;
+    opening->ticksPerSecond = flux.ticksPerSecond;
+    opening->intervals.assign(flux.intervals.begin(), flux.intervals.begin() + static_cast<ptrdiff_t>(end));
+    opening->revolutionEnds = {static_cast<uint32_t>(firstEnd), static_cast<uint32_t>(end)};
+    opening->revolutionTicks = {flux.revolutionTicks[0], static_cast<uint32_t>(past)};
+    return true;
+}
+
 // Offset of a sector within its track in the plain image: five of 1,024 bytes, then the small one.
 constexpr int32_t SectorOffset(int32_t sector) {
     return sector * kLargeSectorBytes;
@@ -133,6 +156,13 @@ FileCheck ReadScpImage(const uint8_t* bytes, size_t size, DiskImage* image, cons
 }  // namespace
 
 SectorTrack ReadFluxTrack(const FluxTrack& flux, int32_t cylinder, int32_t head) {
+    // Most tracks give all their sectors in the first revolution: the rest of the flux is decoded
+    // only for a track that does not.
+    FluxTrack opening;
+    if (FirstRevolutionOf(flux, &opening)) {
+        SectorTrack track = ScanDpxTrack(FluxToCells(opening, kDpxCellRate, kPllNormal), cylinder, head);
+        if (AllGood(track)) return track;
+    }
     SectorTrack track = ScanDpxTrack(FluxToCells(flux, kDpxCellRate, kPllNormal), cylinder, head);
     if (!AllGood(track))
         TakeBetterSectors(ScanDpxTrack(FluxToCells(flux, kDpxCellRate, kPllSteady), cylinder, head), &track);
@@ -180,12 +210,17 @@ FileCheck WriteDiskImage(DiskFileFormat format, const uint8_t* image, std::vecto
             HfeDisk disk;
             disk.cylinders = static_cast<uint8_t>(kCylinders);
             disk.sides = static_cast<uint8_t>(kHeads);
-            for (int32_t track = 0; track < kTracks; ++track) {
-                disk.tracks.push_back(
-                    EncodeDpxTrack(track / kHeads, track % kHeads, image + track * kTrackBytes));
-                Report(progress, track + 1);
-            }
-            return WriteHfe(disk, bytes);
+            // One track's cells at a time, packed before the next is encoded.
+            CellTrack cells;
+            return WriteHfe(
+                disk,
+                [&](int32_t cylinder, int32_t head) -> const CellTrack& {
+                    const int32_t track = cylinder * kHeads + head;
+                    cells = EncodeDpxTrack(cylinder, head, image + track * kTrackBytes);
+                    Report(progress, track + 1);
+                    return cells;
+                },
+                bytes);
         }
         case DiskFileFormat::kScp: {
             ScpDisk disk;

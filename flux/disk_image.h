@@ -50,8 +50,9 @@ using TrackProgress = std::function<void(int32_t done, int32_t total)>;
 // ring; the sectors that fail are tried once more through the loop (cells to flux and back to
 // cells at the nominal rate), which reads cells held at another rate than the disk's (an HFE of
 // 500 kbit/s) and, in such finer cells, a track written by a drive off speed. The flux of an SCP
-// track goes through the loop with kPllNormal, its revolutions read as one stream, and the sectors
-// still missing are tried again with kPllSteady. A track the file lacks gives six missing sectors.
+// track goes through the loop with kPllNormal: first its first revolution and a quarter past the
+// index, and when that lacks a sector all its revolutions as one stream; the sectors still missing
+// are tried again with kPllSteady. A track the file lacks gives six missing sectors.
 FileCheck ReadDiskImage(DiskFileFormat format, const uint8_t* bytes, size_t size, DiskImage* image,
                         const TrackProgress& progress = nullptr);
 

@@ -1,6 +1,7 @@
 #include "flux/flux_cells.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -14,6 +15,38 @@ constexpr uint64_t kLongestTrackedRun = 8;
 constexpr uint32_t kLongestRevolutionDivisor = 2;
 // The opening stretch of a track over which the loop finds the period before it counts cells.
 constexpr size_t kLockInIntervals = 512;
+
+// Time in the loop: 2^16 steps to the flux tick while a cell is shorter than 2^22 ticks, so that
+// the products below stay within 64 bits.
+constexpr int32_t kFineBits = 16;
+constexpr double kLongestFineCell = 4194304.0;
+// Shares of a timing error in 2^-24.
+constexpr int32_t kShareBits = 24;
+using PeriodShares = std::array<int64_t, kLongestTrackedRun + 1>;
+
+// The period moves by gain x error / run, the gain the settings' own once the running mean of the
+// first transitions has fallen below it. True when the gain no longer changes.
+bool SetPeriodShares(const PllSettings& settings, uint64_t tracked, PeriodShares* shares) {
+    const double gain = std::max(settings.periodGain, 1.0 / static_cast<double>(tracked + 1));
+    for (uint64_t run = 1; run <= kLongestTrackedRun; ++run)
+        (*shares)[run] = std::llround(std::ldexp(gain / static_cast<double>(run), kShareBits));
+    return gain == settings.periodGain;
+}
+
+int64_t TakeShare(int64_t error, int64_t share) {
+    return (error * share + (int64_t{1} << (kShareBits - 1))) >> kShareBits;
+}
+
+// The whole number of periods nearest to `since`, at least 1: counted against the first
+// multiples of the period, divided out only for a long run.
+uint64_t NearestRun(int64_t since, int64_t period) {
+    const int64_t beyondFirst = since - period / 2;  // ticks past the first cell's far edge
+    if (beyondFirst >= static_cast<int64_t>(kLongestTrackedRun) * period)
+        return static_cast<uint64_t>((since + period / 2) / period);
+    uint64_t run = 1;
+    for (int64_t k = 1; k < static_cast<int64_t>(kLongestTrackedRun); ++k) run += beyondFirst >= k * period;
+    return run;
+}
 
 }  // namespace
 
@@ -38,26 +71,40 @@ CellTrack FluxToCells(const FluxTrack& flux, uint32_t cellRate, const PllSetting
                            revolutions * (cellRate / kLongestRevolutionDivisor + 1));
     track.cells.assign(cap, 0);
 
-    double period = nominal;
+    // The loop counts time in integers, in 1/65,536 of a flux tick (whole ticks for a cell
+    // absurdly long), so that no division lies on the path from one transition to the next.
+    const int32_t fixedBits = nominal < kLongestFineCell ? kFineBits : 0;
+    auto toFixed = [&](double ticks) {
+        return static_cast<int64_t>(std::llround(std::ldexp(ticks, fixedBits)));
+    };
+    const int64_t nominalFixed = toFixed(nominal);
+    const int64_t shortestFixed = toFixed(shortest);
+    const int64_t longestFixed = toFixed(longest);
+    const int64_t keepFixed = toFixed(1.0 - settings.phaseGain);
+    int64_t period = nominalFixed;
     // Ticks from the centre of the cell of the last transition. The index lies on a cell boundary,
     // half a cell after the centre of the cell before the first.
-    double sinceCentre = nominal / 2;
+    int64_t sinceCentre = nominalFixed / 2;
     uint64_t tracked = 0;  // transitions that have moved the period
+    // The share of a timing error that moves the period, divided by the run it is spread over:
+    // while the loop locks on the share falls with every transition, then it stays.
+    PeriodShares shares{};
+    bool sharesSettled = false;
 
     // One transition: the run of cells up to and including the cell it falls into, the one whose
     // centre is nearest. The first transitions set the period by their running mean, so that the
     // loop locks on a disk read off speed within a few dozen transitions; then the period follows
     // with the settings' gain. A long run without flux leaves the period alone.
     auto step = [&](uint32_t interval) {
-        sinceCentre += interval;
-        const uint64_t run = std::max<uint64_t>(1, static_cast<uint64_t>(sinceCentre / period + 0.5));
-        const double error = sinceCentre - static_cast<double>(run) * period;
+        sinceCentre += static_cast<int64_t>(interval) << fixedBits;
+        const uint64_t run = NearestRun(sinceCentre, period);
+        const int64_t error = sinceCentre - static_cast<int64_t>(run) * period;
         if (run <= kLongestTrackedRun) {
             ++tracked;
-            const double gain = std::max(settings.periodGain, 1.0 / static_cast<double>(tracked + 1));
-            period = std::clamp(period + gain * error / static_cast<double>(run), shortest, longest);
+            if (!sharesSettled) sharesSettled = SetPeriodShares(settings, tracked, &shares);
+            period = std::clamp(period + TakeShare(error, shares[run]), shortestFixed, longestFixed);
         }
-        sinceCentre = error * (1.0 - settings.phaseGain);
+        sinceCentre = (error * keepFixed) >> fixedBits;
         return run;
     };
 
@@ -65,7 +112,7 @@ CellTrack FluxToCells(const FluxTrack& flux, uint32_t cellRate, const PllSetting
     // index with it: the cells after the index are not lost while it locks on.
     for (size_t i = 0; i < std::min<size_t>(kLockInIntervals, flux.intervals.size()); ++i)
         step(flux.intervals[i]);
-    sinceCentre = nominal / 2;
+    sinceCentre = nominalFixed / 2;
     tracked = std::max<uint64_t>(tracked, kLockInIntervals);
 
     uint64_t count = 0;           // cells so far
@@ -81,7 +128,11 @@ CellTrack FluxToCells(const FluxTrack& flux, uint32_t cellRate, const PllSetting
             if (revolution == flux.revolutionEnds.size()) break;  // the end of the last revolution
             const double after =
                 indexTick > transitionTick ? static_cast<double>(indexTick - transitionTick) : 0;
-            const uint64_t cell = count == 0 ? 0 : count - 1 + static_cast<uint64_t>(after / period + 0.5);
+            const uint64_t cell =
+                count == 0 ? 0
+                           : count - 1 +
+                                 static_cast<uint64_t>(
+                                     after / std::ldexp(static_cast<double>(period), -fixedBits) + 0.5);
             track.indexCells.push_back(static_cast<uint32_t>(
                 std::min<uint64_t>(std::max<uint64_t>(cell, track.indexCells.back()), cap)));
         }

@@ -46,8 +46,24 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "cells are packed eight
 // the little-endian word into the top byte, the first byte's in bit 56.
 uint8_t PackCellsLsbFirst(const std::vector<uint8_t>& cells, size_t first) {
     uint64_t eight = 0;
-    std::memcpy(&eight, cells.data() + first, std::min<size_t>(8, cells.size() - first));
+    if (cells.size() - first >= 8)
+        std::memcpy(&eight, cells.data() + first, 8);
+    else
+        std::memcpy(&eight, cells.data() + first, cells.size() - first);
     return static_cast<uint8_t>(((eight & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+}
+
+// A side's cells packed into the cylinder's blocks that start at `data`.
+void PackSide(const std::vector<uint8_t>& cells, int32_t side, uint8_t* data) {
+    const size_t whole = cells.size() / 8;
+    const uint8_t* from = cells.data();
+    for (size_t index = 0; index < whole; ++index) {
+        uint64_t eight;
+        std::memcpy(&eight, from + index * 8, 8);
+        data[SideByteOffset(index, side)] =
+            static_cast<uint8_t>(((eight & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56);
+    }
+    if (whole * 8 < cells.size()) data[SideByteOffset(whole, side)] = PackCellsLsbFirst(cells, whole * 8);
 }
 
 size_t BlocksFor(size_t bytes) {
@@ -113,34 +129,25 @@ FileCheck ReadHfe(const uint8_t* bytes, size_t size, HfeDisk* disk) {
 }
 
 FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes) {
-    if (disk.cylinders == 0 || disk.sides < 1 || disk.sides > 2)
-        return FileError("%u cylinders of %u sides cannot be written as HFE", disk.cylinders, disk.sides);
-    if (disk.tracks.size() != static_cast<size_t>(disk.cylinders) * disk.sides)
+    const bool shapeWritable = disk.cylinders != 0 && disk.sides >= 1 && disk.sides <= 2;
+    if (shapeWritable && disk.tracks.size() != static_cast<size_t>(disk.cylinders) * disk.sides)
         return FileError("%u tracks given for %u cylinders of %u sides",
                          static_cast<unsigned>(disk.tracks.size()), disk.cylinders, disk.sides);
+    return WriteHfe(
+        disk,
+        [&disk](int32_t cylinder, int32_t side) -> const CellTrack& {
+            return disk.tracks[static_cast<size_t>(cylinder) * disk.sides + static_cast<size_t>(side)];
+        },
+        bytes);
+}
+
+FileCheck WriteHfe(const HfeDisk& disk, const HfeTrackSource& trackOf, std::vector<uint8_t>* bytes) {
+    if (disk.cylinders == 0 || disk.sides < 1 || disk.sides > 2)
+        return FileError("%u cylinders of %u sides cannot be written as HFE", disk.cylinders, disk.sides);
     if (disk.bitRate == 0) return FileError("the bit rate is 0");
 
-    // Each cylinder takes whole blocks, the larger side deciding how many.
-    std::vector<size_t> sideBytes(disk.cylinders);
     const size_t listBlocks = BlocksFor(disk.cylinders * kTrackEntrySize);
-    size_t blocks = 1 + listBlocks;
-    for (int cylinder = 0; cylinder < disk.cylinders; ++cylinder) {
-        for (int side = 0; side < disk.sides; ++side) {
-            const CellTrack& track = disk.tracks[static_cast<size_t>(cylinder) * disk.sides + side];
-            if (track.cellRate != disk.bitRate * 2000u)
-                return FileError("cylinder %d side %d has %u cells a second; the image has %u", cylinder,
-                                 side, track.cellRate, disk.bitRate * 2000u);
-            sideBytes[cylinder] = std::max(sideBytes[cylinder], (track.cells.size() + 7) / 8);
-        }
-        if (sideBytes[cylinder] == 0 || sideBytes[cylinder] * 2 > 0xFFFF)
-            return FileError("cylinder %d's track of %u bytes does not fit an HFE track", cylinder,
-                             static_cast<unsigned>(sideBytes[cylinder]));
-        blocks += BlocksFor(sideBytes[cylinder] * 2);
-    }
-    if (blocks > 0xFFFF) return FileError("the tracks do not fit an HFE image");
-
-    std::vector<uint8_t> file(blocks * kBlockSize, 0);
-    std::fill(file.begin(), file.begin() + (1 + listBlocks) * kBlockSize, 0xFF);
+    std::vector<uint8_t> file((1 + listBlocks) * kBlockSize, 0xFF);
     std::memcpy(file.data(), kSignature, sizeof kSignature);
     file[kRevisionField] = 0;
     file[kCylindersField] = disk.cylinders;
@@ -155,19 +162,29 @@ FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes) {
     file[kSingleStepField] = 0xFF;
     std::fill(&file[kAlternateEncodings], &file[kHeaderSize], 0xFF);
 
-    size_t block = 1 + listBlocks;
-    for (int cylinder = 0; cylinder < disk.cylinders; ++cylinder) {
+    // The cylinders one after the other, each in whole blocks, the larger side deciding how many;
+    // the shorter side's bytes past its end stay 0. Every track is packed as soon as it is made.
+    for (int32_t cylinder = 0; cylinder < disk.cylinders; ++cylinder) {
+        const size_t block = file.size() / kBlockSize;
+        size_t sideBytes = 0;
+        for (int32_t side = 0; side < disk.sides; ++side) {
+            const CellTrack& track = trackOf(cylinder, side);
+            if (track.cellRate != disk.bitRate * 2000u)
+                return FileError("cylinder %d side %d has %u cells a second; the image has %u", cylinder,
+                                 side, track.cellRate, disk.bitRate * 2000u);
+            const size_t trackBytes = (track.cells.size() + 7) / 8;
+            sideBytes = std::max(sideBytes, trackBytes);
+            if (sideBytes * 2 > 0xFFFF) continue;  // refused below
+            file.resize(std::max(file.size(), (block + BlocksFor(sideBytes * 2)) * kBlockSize), 0);
+            PackSide(track.cells, side, &file[block * kBlockSize]);
+        }
+        if (sideBytes == 0 || sideBytes * 2 > 0xFFFF)
+            return FileError("cylinder %d's track of %u bytes does not fit an HFE track", cylinder,
+                             static_cast<unsigned>(sideBytes));
+        if (block + BlocksFor(sideBytes * 2) > 0xFFFF) return FileError("the tracks do not fit an HFE image");
         uint8_t* entry = &file[kBlockSize + static_cast<size_t>(cylinder) * kTrackEntrySize];
         WriteLittle16(entry, static_cast<uint32_t>(block));
-        WriteLittle16(entry + 2, static_cast<uint32_t>(sideBytes[cylinder] * 2));
-        uint8_t* data = &file[block * kBlockSize];
-        for (int side = 0; side < disk.sides; ++side) {
-            const std::vector<uint8_t>& cells =
-                disk.tracks[static_cast<size_t>(cylinder) * disk.sides + side].cells;
-            for (size_t index = 0; index * 8 < cells.size(); ++index)
-                data[SideByteOffset(index, side)] = PackCellsLsbFirst(cells, index * 8);
-        }
-        block += BlocksFor(sideBytes[cylinder] * 2);
+        WriteLittle16(entry + 2, static_cast<uint32_t>(sideBytes * 2));
     }
     *bytes = std::move(file);
     return FileCheck();

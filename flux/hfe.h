@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "flux/cell_track.h"
@@ -40,3 +41,11 @@ FileCheck ReadHfe(const uint8_t* bytes, size_t size, HfeDisk* disk);
 // interleaved 256 bytes at a time. Every track needs the disk's cell rate; a side shorter than
 // the other in its cylinder is padded with cells without flux.
 FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes);
+
+// The track of a cylinder and side, asked for once each, in the order of the file; it is packed
+// before the next is asked for, so one buffer can serve them all.
+using HfeTrackSource = std::function<const CellTrack&(int32_t cylinder, int32_t side)>;
+
+// The same file with the tracks made on demand instead of held in `disk.tracks` (not looked at):
+// a whole disk written without holding its cells all at once.
+FileCheck WriteHfe(const HfeDisk& disk, const HfeTrackSource& trackOf, std::vector<uint8_t>* bytes);

@@ -118,12 +118,34 @@ void CellWriter::Byte(uint8_t byte) {
     Put(MfmCells(byte, lastDataBit_));
 }
 
+void CellWriter::PutBytes(const uint8_t* bytes, size_t stride, uint32_t count) {
+    std::vector<uint8_t>& cells = *cells_;
+    const uint64_t length = static_cast<uint64_t>(count) * kCellsPerByte;
+    if (position_ + length > cells.size()) {
+        // Growing the track or going round the index: a byte at a time.
+        for (uint32_t index = 0; index < count; ++index) Byte(bytes[index * stride]);
+        return;
+    }
+    uint8_t* out = cells.data() + position_;
+    bool last = lastDataBit_;
+    for (uint32_t index = 0; index < count; ++index, out += kCellsPerByte) {
+        const uint16_t pattern = MfmCells(bytes[index * stride], last);
+        std::memcpy(out, kExpandTable[pattern >> 8].data(), 8);
+        std::memcpy(out + 8, kExpandTable[pattern & 0xFF].data(), 8);
+        last = (pattern & 1) != 0;
+    }
+    lastDataBit_ = last;
+    position_ += length;
+    written_ += length;
+    if (wraps_ && position_ == cells.size()) position_ = 0;
+}
+
 void CellWriter::Bytes(uint8_t byte, uint32_t count) {
-    for (uint32_t index = 0; index < count; ++index) Byte(byte);
+    PutBytes(&byte, 0, count);
 }
 
 void CellWriter::Bytes(const uint8_t* bytes, uint32_t count) {
-    for (uint32_t index = 0; index < count; ++index) Byte(bytes[index]);
+    PutBytes(bytes, 1, count);
 }
 
 void CellWriter::IndexMark() {

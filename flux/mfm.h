@@ -66,6 +66,8 @@ class CellWriter {
   private:
     void Put(uint16_t cells);
     void PutCell(uint8_t cell);
+    // `count` bytes, `stride` apart in `bytes` (0: one byte repeated).
+    void PutBytes(const uint8_t* bytes, size_t stride, uint32_t count);
 
     std::vector<uint8_t>* cells_;
     size_t position_;

@@ -76,6 +76,24 @@ TEST(DecodeCompandedSampleTest, AddsTheStepLessTheLeak) {
     for (const Case& c : cases) EXPECT_EQ(DecodeCompandedSample(0, c.prev, c.code), c.expected) << c.what;
 }
 
+TEST(CompandingLeakTest, IsTheTruncatedQuotientOfEveryValue) {
+    struct Range {
+        const char* name;
+        int32_t first;
+        int32_t last;
+    };
+    const Range ranges[] = {
+        {"every value the multiplication takes", -kQuickLeakLimit, kQuickLeakLimit},
+        {"just past its reach", kQuickLeakLimit + 1, kQuickLeakLimit + 200},
+        {"far below", INT32_MIN, INT32_MIN + 200},
+        {"far above", INT32_MAX - 200, INT32_MAX},
+    };
+    for (const Range& range : ranges)
+        for (int64_t value = range.first; value <= range.last; ++value)
+            ASSERT_EQ(CompandingLeak(static_cast<int32_t>(value)), static_cast<int32_t>(value) / 51)
+                << range.name << ", value " << value;
+}
+
 TEST(DecodeCompandedSampleTest, ReportsTheClampAtDetailLevel) {
     InitCompandingTable();
     struct Case {
