@@ -210,15 +210,15 @@ FileCheck WriteDiskImage(DiskFileFormat format, const uint8_t* image, std::vecto
             HfeDisk disk;
             disk.cylinders = static_cast<uint8_t>(kCylinders);
             disk.sides = static_cast<uint8_t>(kHeads);
-            // One track's cells at a time, packed before the next is encoded.
-            CellTrack cells;
-            return WriteHfe(
+            // One track at a time, encoded straight into its packed cells.
+            HfePackedTrack packed;
+            return WriteHfePacked(
                 disk,
-                [&](int32_t cylinder, int32_t head) -> const CellTrack& {
+                [&](int32_t cylinder, int32_t head) -> const HfePackedTrack& {
                     const int32_t track = cylinder * kHeads + head;
-                    cells = EncodeDpxTrack(cylinder, head, image + track * kTrackBytes);
+                    EncodePackedDpxTrack(cylinder, head, image + track * kTrackBytes, &packed.bits);
                     Report(progress, track + 1);
-                    return cells;
+                    return packed;
                 },
                 bytes);
         }

@@ -42,9 +42,18 @@ struct TrackSector {
 CellTrack EncodeMfmTrack(const TrackGaps& gaps, const std::vector<TrackSector>& sectors,
                          uint32_t cells = kDpxCellsPerRevolution);
 
+// The same track packed eight cells to a byte, cell 8k + j in bit j of byte k (the form of an
+// HFE track), into `bits`: (cells + 7) / 8 bytes, the cells past the last 0.
+void EncodePackedMfmTrack(const TrackGaps& gaps, const std::vector<TrackSector>& sectors, uint32_t cells,
+                          std::vector<uint8_t>* bits);
+
 // The six sectors of the DPX-1 track in order, their data in the 5,632 bytes `trackBytes`.
 std::vector<TrackSector> DpxTrackSectors(int32_t cylinder, int32_t head, const uint8_t* trackBytes);
 
 // The DPX-1 track of the given cylinder and head holding the 5,632 bytes `trackBytes` (sectors 0
 // to 5 in order, as in an image file): 100,000 cells with kDpxImageGaps.
 CellTrack EncodeDpxTrack(int32_t cylinder, int32_t head, const uint8_t* trackBytes);
+
+// EncodeDpxTrack's track packed as EncodePackedMfmTrack packs it.
+void EncodePackedDpxTrack(int32_t cylinder, int32_t head, const uint8_t* trackBytes,
+                          std::vector<uint8_t>* bits);

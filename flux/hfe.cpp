@@ -66,6 +66,29 @@ void PackSide(const std::vector<uint8_t>& cells, int32_t side, uint8_t* data) {
     if (whole * 8 < cells.size()) data[SideByteOffset(whole, side)] = PackCellsLsbFirst(cells, whole * 8);
 }
 
+// A packed side copied into the cylinder's blocks, 256 bytes to a block.
+void CopyPackedSide(const std::vector<uint8_t>& bits, int32_t side, uint8_t* data) {
+    for (size_t index = 0; index < bits.size(); index += kSideChunk)
+        std::memcpy(data + SideByteOffset(index, side), bits.data() + index,
+                    std::min(kSideChunk, bits.size() - index));
+}
+
+void PackSide(const CellTrack& track, int32_t side, uint8_t* data) {
+    PackSide(track.cells, side, data);
+}
+
+void PackSide(const HfePackedTrack& track, int32_t side, uint8_t* data) {
+    CopyPackedSide(track.bits, side, data);
+}
+
+size_t TrackBytes(const CellTrack& track) {
+    return (track.cells.size() + 7) / 8;
+}
+
+size_t TrackBytes(const HfePackedTrack& track) {
+    return track.bits.size();
+}
+
 size_t BlocksFor(size_t bytes) {
     return (bytes + kBlockSize - 1) / kBlockSize;
 }
@@ -141,7 +164,12 @@ FileCheck WriteHfe(const HfeDisk& disk, std::vector<uint8_t>* bytes) {
         bytes);
 }
 
-FileCheck WriteHfe(const HfeDisk& disk, const HfeTrackSource& trackOf, std::vector<uint8_t>* bytes) {
+namespace {
+
+// The file of a disk whose tracks, of either form, `trackOf` makes one at a time.
+template <typename Track>
+FileCheck WriteHfeTracks(const HfeDisk& disk, const std::function<const Track&(int32_t, int32_t)>& trackOf,
+                         std::vector<uint8_t>* bytes) {
     if (disk.cylinders == 0 || disk.sides < 1 || disk.sides > 2)
         return FileError("%u cylinders of %u sides cannot be written as HFE", disk.cylinders, disk.sides);
     if (disk.bitRate == 0) return FileError("the bit rate is 0");
@@ -168,15 +196,15 @@ FileCheck WriteHfe(const HfeDisk& disk, const HfeTrackSource& trackOf, std::vect
         const size_t block = file.size() / kBlockSize;
         size_t sideBytes = 0;
         for (int32_t side = 0; side < disk.sides; ++side) {
-            const CellTrack& track = trackOf(cylinder, side);
+            const Track& track = trackOf(cylinder, side);
             if (track.cellRate != disk.bitRate * 2000u)
                 return FileError("cylinder %d side %d has %u cells a second; the image has %u", cylinder,
                                  side, track.cellRate, disk.bitRate * 2000u);
-            const size_t trackBytes = (track.cells.size() + 7) / 8;
+            const size_t trackBytes = TrackBytes(track);
             sideBytes = std::max(sideBytes, trackBytes);
             if (sideBytes * 2 > 0xFFFF) continue;  // refused below
             file.resize(std::max(file.size(), (block + BlocksFor(sideBytes * 2)) * kBlockSize), 0);
-            PackSide(track.cells, side, &file[block * kBlockSize]);
+            PackSide(track, side, &file[block * kBlockSize]);
         }
         if (sideBytes == 0 || sideBytes * 2 > 0xFFFF)
             return FileError("cylinder %d's track of %u bytes does not fit an HFE track", cylinder,
@@ -188,4 +216,14 @@ FileCheck WriteHfe(const HfeDisk& disk, const HfeTrackSource& trackOf, std::vect
     }
     *bytes = std::move(file);
     return FileCheck();
+}
+
+}  // namespace
+
+FileCheck WriteHfe(const HfeDisk& disk, const HfeTrackSource& trackOf, std::vector<uint8_t>* bytes) {
+    return WriteHfeTracks(disk, trackOf, bytes);
+}
+
+FileCheck WriteHfePacked(const HfeDisk& disk, const HfePackedSource& trackOf, std::vector<uint8_t>* bytes) {
+    return WriteHfeTracks(disk, trackOf, bytes);
 }

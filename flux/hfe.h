@@ -49,3 +49,15 @@ using HfeTrackSource = std::function<const CellTrack&(int32_t cylinder, int32_t 
 // The same file with the tracks made on demand instead of held in `disk.tracks` (not looked at):
 // a whole disk written without holding its cells all at once.
 FileCheck WriteHfe(const HfeDisk& disk, const HfeTrackSource& trackOf, std::vector<uint8_t>* bytes);
+
+// A track as an HFE file holds it: cell 8k + j in bit j of byte k, from the index.
+struct HfePackedTrack {
+    uint32_t cellRate = kDpxCellRate;
+    std::vector<uint8_t> bits;
+};
+
+using HfePackedSource = std::function<const HfePackedTrack&(int32_t cylinder, int32_t side)>;
+
+// The same file with every track made on demand already packed (EncodePackedDpxTrack), as the
+// two other forms write it.
+FileCheck WriteHfePacked(const HfeDisk& disk, const HfePackedSource& trackOf, std::vector<uint8_t>* bytes);

@@ -34,7 +34,24 @@ constexpr std::array<std::array<uint8_t, 8>, 256> MakeExpandTable() {
     return table;
 }
 
+// The cells of `byte`'s table entry in MakeMfmTable as they are packed: the first cell in bit 0 of
+// the low byte, the ninth in bit 0 of the high byte.
+constexpr uint16_t PackMfmCells(uint16_t cells) {
+    uint16_t packed = 0;
+    for (uint32_t cell = 0; cell < 16; ++cell)
+        if ((cells >> (15 - cell)) & 1) packed = static_cast<uint16_t>(packed | (1u << cell));
+    return packed;
+}
+
+constexpr std::array<uint16_t, 512> MakePackedMfmTable() {
+    std::array<uint16_t, 512> table{};
+    for (uint32_t index = 0; index < 512; ++index)
+        table[index] = PackMfmCells(EncodeMfm(index & 0xFF, index >= 256));
+    return table;
+}
+
 constexpr std::array<uint16_t, 512> kMfmTable = MakeMfmTable();
+constexpr std::array<uint16_t, 512> kPackedMfmTable = MakePackedMfmTable();
 constexpr std::array<std::array<uint8_t, 8>, 256> kExpandTable = MakeExpandTable();
 
 // The data bits of the 16 cells from `cells` on.
@@ -157,7 +174,59 @@ void CellWriter::Field(uint8_t mark, const uint8_t* bytes, uint32_t count) {
     for (uint32_t index = 0; index < kMarkBytes; ++index) Put(kA1MarkCells);
     Byte(mark);
     Bytes(bytes, count);
-    const uint16_t crc = Crc16(bytes, count, Crc16(&mark, 1, kCrc16AfterA1Marks));
+    const uint16_t crc = FieldCrc(mark, bytes, count);
+    Byte(static_cast<uint8_t>(crc >> 8));
+    Byte(static_cast<uint8_t>(crc & 0xFF));
+}
+
+uint16_t FieldCrc(uint8_t mark, const uint8_t* bytes, uint32_t count) {
+    return Crc16(bytes, count, Crc16(&mark, 1, kCrc16AfterA1Marks));
+}
+
+void PackedCellWriter::Put(uint16_t cells) {
+    const uint16_t packed = PackMfmCells(cells);
+    bits_->push_back(static_cast<uint8_t>(packed & 0xFF));
+    bits_->push_back(static_cast<uint8_t>(packed >> 8));
+    lastDataBit_ = (cells & 1) != 0;
+}
+
+void PackedCellWriter::PutBytes(const uint8_t* bytes, size_t stride, uint32_t count) {
+    const size_t start = bits_->size();
+    bits_->resize(start + static_cast<size_t>(count) * 2);
+    uint8_t* out = bits_->data() + start;
+    bool last = lastDataBit_;
+    for (uint32_t index = 0; index < count; ++index, out += 2) {
+        const uint8_t byte = bytes[index * stride];
+        const uint16_t packed = kPackedMfmTable[byte + (last ? 256u : 0u)];
+        out[0] = static_cast<uint8_t>(packed & 0xFF);
+        out[1] = static_cast<uint8_t>(packed >> 8);
+        last = (byte & 1) != 0;
+    }
+    lastDataBit_ = last;
+}
+
+void PackedCellWriter::Byte(uint8_t byte) {
+    PutBytes(&byte, 0, 1);
+}
+
+void PackedCellWriter::Bytes(uint8_t byte, uint32_t count) {
+    PutBytes(&byte, 0, count);
+}
+
+void PackedCellWriter::Bytes(const uint8_t* bytes, uint32_t count) {
+    PutBytes(bytes, 1, count);
+}
+
+void PackedCellWriter::IndexMark() {
+    for (uint32_t mark = 0; mark < kMarkBytes; ++mark) Put(kC2MarkCells);
+    Byte(kIndexMark);
+}
+
+void PackedCellWriter::Field(uint8_t mark, const uint8_t* bytes, uint32_t count) {
+    for (uint32_t index = 0; index < kMarkBytes; ++index) Put(kA1MarkCells);
+    Byte(mark);
+    Bytes(bytes, count);
+    const uint16_t crc = FieldCrc(mark, bytes, count);
     Byte(static_cast<uint8_t>(crc >> 8));
     Byte(static_cast<uint8_t>(crc & 0xFF));
 }

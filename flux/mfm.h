@@ -76,6 +76,34 @@ class CellWriter {
     uint64_t written_ = 0;
 };
 
+// Writes MFM bytes, marks and fields as CellWriter appending to a stream does, straight into the
+// packed form of the cells: cell 8k + j in bit j of byte k, as an HFE track holds them. Every
+// byte and mark is 16 cells, so each goes into two whole bytes.
+class PackedCellWriter {
+  public:
+    explicit PackedCellWriter(std::vector<uint8_t>* bits) : bits_(bits) {}
+
+    void Byte(uint8_t byte);
+    void Bytes(uint8_t byte, uint32_t count);
+    void Bytes(const uint8_t* bytes, uint32_t count);
+    void Gap(uint32_t count) { Bytes(kGapByte, count); }
+    void Sync() { Bytes(kSyncByte, kSyncBytes); }
+    void IndexMark();
+    void Field(uint8_t mark, const uint8_t* bytes, uint32_t count);
+
+    uint32_t Cell() const { return static_cast<uint32_t>(bits_->size() * 8); }
+
+  private:
+    void Put(uint16_t cells);
+    void PutBytes(const uint8_t* bytes, size_t stride, uint32_t count);
+
+    std::vector<uint8_t>* bits_;
+    bool lastDataBit_ = false;
+};
+
+// The CRC a field's two last bytes carry: over its mark byte and `count` bytes.
+uint16_t FieldCrc(uint8_t mark, const uint8_t* bytes, uint32_t count);
+
 // Reads `count` MFM bytes from the cells from `cell` on (the clock cell of the first bit). A
 // ring continues at its start; a stream that ends first gives false.
 bool ReadMfmBytes(const CellTrack& track, uint32_t cell, uint32_t count, uint8_t* bytes);

@@ -40,3 +40,32 @@ TEST(DpxTrackTest, LaysOutTheTrackOfImagesInOneRevolution) {
             run.bytes);
     }
 }
+
+// The packed encoder must give the cells of EncodeMfmTrack bit for bit (HFE files depend on it),
+// also when the revolution ends inside a byte or cuts the sectors short.
+TEST(DpxTrackTest, PacksTheSameCellsAsTheCellTrack) {
+    const std::vector<uint8_t> content = RandomTrackBytes(11);
+    std::vector<TrackSector> sectors = DpxTrackSectors(3, 0, content.data());
+    sectors[2].dataMark = kDeletedDataMark;
+    struct Case {
+        const char* what;
+        TrackGaps gaps;
+        uint32_t cells;
+    };
+    const Case cases[] = {
+        {"the DPX-1 track", kDpxImageGaps, kDpxCellsPerRevolution},
+        {"ending inside a byte", kDpxImageGaps, 99995},
+        {"cut short in a data field", kDpxImageGaps, 30001},
+        {"no index mark, other gaps", {80, 50, 22, 54, false}, kDpxCellsPerRevolution},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const CellTrack track = EncodeMfmTrack(test.gaps, sectors, test.cells);
+        std::vector<uint8_t> expected((test.cells + 7) / 8, 0);
+        for (size_t cell = 0; cell < track.cells.size(); ++cell)
+            expected[cell / 8] = static_cast<uint8_t>(expected[cell / 8] | (track.cells[cell] << (cell % 8)));
+        std::vector<uint8_t> bits = {1, 2, 3};
+        EncodePackedMfmTrack(test.gaps, sectors, test.cells, &bits);
+        EXPECT_EQ(bits, expected);
+    }
+}
