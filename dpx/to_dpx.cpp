@@ -138,6 +138,13 @@ void PackSampleArea(int8_t trace, const Bank& bank, const SortedSampleList& sort
         pointOf[static_cast<size_t>(running - kCompandedMinimum)] =
             static_cast<uint16_t>(PointFromValue(scaled(running)));
     PointCursor cursor = InitPointCursor(sampleDataAddress);
+    if (trace < kTraceDetails) {
+        // Nothing to report: two points at a time.
+        PackPoints(dataSpace, &cursor, total, [&](int32_t index) {
+            return pointOf[static_cast<size_t>(values[static_cast<size_t>(index)] - kCompandedMinimum)];
+        });
+        return;
+    }
     SampleStartWalk walk{0};
     for (int32_t index = 0; index < total; ++index) {
         if (trace >= kTraceDetails) {

@@ -112,6 +112,32 @@ TEST(UnpackPointTest, ReadsBackWhatWasPacked) {
     }
 }
 
+// Whole groups at a time must leave the bytes and the cursor of one point at a time, from either
+// phase, across block ends and with an odd point last.
+TEST(PackPointsTest, PacksAsOnePointAtATime) {
+    struct Case {
+        int32_t before;  // points packed one at a time first
+        int32_t count;
+    };
+    const Case cases[] = {{0, 1}, {0, 2}, {0, 682}, {0, 683}, {1, 681}, {1, 1500}, {3, 1364}, {681, 2}};
+    for (const Case& test : cases) {
+        std::vector<int32_t> points;
+        for (int32_t index = 0; index < test.before + test.count; ++index)
+            points.push_back(PatternPoint(index));
+        PointCursor one{};
+        const std::vector<uint8_t> expected = PackAll(points, &one);
+        std::vector<uint8_t> dataSpace(4 * 1024, 0xEE);
+        PointCursor cursor = InitPointCursor(kStart);
+        for (int32_t index = 0; index < test.before; ++index)
+            PackPoint(dataSpace.data(), &cursor, points[index]);
+        PackPoints(dataSpace.data(), &cursor, test.count,
+                   [&](int32_t index) { return points[test.before + index]; });
+        EXPECT_EQ(dataSpace, expected) << test.before << " + " << test.count;
+        EXPECT_EQ(cursor.position, one.position) << test.before << " + " << test.count;
+        EXPECT_EQ(cursor.phase, one.phase) << test.before << " + " << test.count;
+    }
+}
+
 TEST(PackedPointSpanTest, CountsWholeBlocksAndTheGroupsOfTheLast) {
     struct Case {
         int32_t points;
