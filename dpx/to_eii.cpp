@@ -79,6 +79,16 @@ void CopyLeadingArea(const uint8_t* dataSpace, int32_t sampleAreaStart, uint8_t*
 void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& sorted,
                       const uint8_t* dataSpace, int32_t sampleDataAddress, int32_t peak, double normFactor,
                       uint8_t* output) {
+    // The 16-bit value of every 12-bit point, worked out once.
+    std::vector<int32_t> valueOf(kDpxPointMaximum + 1);
+    for (int32_t point = kDpxPointMinimum; point <= kDpxPointMaximum; ++point) {
+        int32_t value = 16 * point - 32768;
+        value = peak == 0 ? 0 : static_cast<int32_t>(static_cast<double>(value) / normFactor);
+        // A peak read back above 32,767 (no field VELTRA writes gives one) scales values past 16
+        // bits: such a value wraps once.
+        if (value > kCompandedMaximum) value -= 65536;
+        valueOf[static_cast<size_t>(point)] = value;
+    }
     PointCursor cursor = InitPointCursor(sampleDataAddress);
     int32_t running = 0;
     SampleStartWalk walk{0};
@@ -89,11 +99,7 @@ void RecodeSampleData(int8_t trace, const Bank& bank, const SortedSampleList& so
             running = 0;
         }
         const int32_t point = UnpackPoint(dataSpace, &cursor);
-        int32_t value = 16 * point - 32768;
-        value = peak == 0 ? 0 : static_cast<int32_t>(static_cast<double>(value) / normFactor);
-        // A peak read back above 32,767 (no field VELTRA writes gives one) scales values past 16
-        // bits: such a value wraps once.
-        if (value > kCompandedMaximum) value -= 65536;
+        const int32_t value = valueOf[static_cast<size_t>(point)];
         const int32_t wantedChange = value - running;
         EncodedSample encoded{};
         const int32_t code = EncodeCompandedSample(trace, running, wantedChange, &encoded);
