@@ -165,25 +165,11 @@ void CellWriter::Bytes(const uint8_t* bytes, uint32_t count) {
     PutBytes(bytes, 1, count);
 }
 
-void CellWriter::IndexMark() {
-    for (uint32_t mark = 0; mark < kMarkBytes; ++mark) Put(kC2MarkCells);
-    Byte(kIndexMark);
-}
-
-void CellWriter::Field(uint8_t mark, const uint8_t* bytes, uint32_t count) {
-    for (uint32_t index = 0; index < kMarkBytes; ++index) Put(kA1MarkCells);
-    Byte(mark);
-    Bytes(bytes, count);
-    const uint16_t crc = FieldCrc(mark, bytes, count);
-    Byte(static_cast<uint8_t>(crc >> 8));
-    Byte(static_cast<uint8_t>(crc & 0xFF));
-}
-
 uint16_t FieldCrc(uint8_t mark, const uint8_t* bytes, uint32_t count) {
     return Crc16(bytes, count, Crc16(&mark, 1, kCrc16AfterA1Marks));
 }
 
-void PackedCellWriter::Put(uint16_t cells) {
+void PackedCellWriter::Cells(uint16_t cells) {
     const uint16_t packed = PackMfmCells(cells);
     bits_->push_back(static_cast<uint8_t>(packed & 0xFF));
     bits_->push_back(static_cast<uint8_t>(packed >> 8));
@@ -215,20 +201,6 @@ void PackedCellWriter::Bytes(uint8_t byte, uint32_t count) {
 
 void PackedCellWriter::Bytes(const uint8_t* bytes, uint32_t count) {
     PutBytes(bytes, 1, count);
-}
-
-void PackedCellWriter::IndexMark() {
-    for (uint32_t mark = 0; mark < kMarkBytes; ++mark) Put(kC2MarkCells);
-    Byte(kIndexMark);
-}
-
-void PackedCellWriter::Field(uint8_t mark, const uint8_t* bytes, uint32_t count) {
-    for (uint32_t index = 0; index < kMarkBytes; ++index) Put(kA1MarkCells);
-    Byte(mark);
-    Bytes(bytes, count);
-    const uint16_t crc = FieldCrc(mark, bytes, count);
-    Byte(static_cast<uint8_t>(crc >> 8));
-    Byte(static_cast<uint8_t>(crc & 0xFF));
 }
 
 bool ReadMfmBytes(const CellTrack& track, uint32_t cell, uint32_t count, uint8_t* bytes) {

@@ -38,10 +38,39 @@ uint16_t MfmCells(uint8_t byte, bool previousBit);
 // The data bits of 16 cells; the clock cells are not looked at.
 uint8_t MfmByte(uint16_t cells);
 
+// The CRC a field's two last bytes carry: over its mark byte and `count` bytes.
+uint16_t FieldCrc(uint8_t mark, const uint8_t* bytes, uint32_t count);
+
+// Gaps, syncs, the index mark and whole fields, laid down by a writer of cells (CellWriter,
+// PackedCellWriter) through its Cells, Byte and Bytes.
+template <typename Writer>
+class MfmFieldWriter {
+  public:
+    void Gap(uint32_t count) { Self().Bytes(kGapByte, count); }
+    void Sync() { Self().Bytes(kSyncByte, kSyncBytes); }
+    // C2 C2 C2 FC, the index mark.
+    void IndexMark() {
+        for (uint32_t mark = 0; mark < kMarkBytes; ++mark) Self().Cells(kC2MarkCells);
+        Self().Byte(kIndexMark);
+    }
+    // A1 A1 A1, the field's mark, its bytes and their CRC.
+    void Field(uint8_t mark, const uint8_t* bytes, uint32_t count) {
+        for (uint32_t index = 0; index < kMarkBytes; ++index) Self().Cells(kA1MarkCells);
+        Self().Byte(mark);
+        Self().Bytes(bytes, count);
+        const uint16_t crc = FieldCrc(mark, bytes, count);
+        Self().Byte(static_cast<uint8_t>(crc >> 8));
+        Self().Byte(static_cast<uint8_t>(crc & 0xFF));
+    }
+
+  private:
+    Writer& Self() { return static_cast<Writer&>(*this); }
+};
+
 // Writes cells, MFM bytes, marks and whole fields into a CellTrack. Made on a track alone it
 // appends at the end; made at a cell of a ring it writes over the cells from there on and runs
 // through the index to cell 0 and on, as a drive's write head does.
-class CellWriter {
+class CellWriter : public MfmFieldWriter<CellWriter> {
   public:
     explicit CellWriter(CellTrack* track);
     CellWriter(CellTrack* track, uint32_t cell);
@@ -51,12 +80,6 @@ class CellWriter {
     void Byte(uint8_t byte);
     void Bytes(uint8_t byte, uint32_t count);
     void Bytes(const uint8_t* bytes, uint32_t count);
-    void Gap(uint32_t count) { Bytes(kGapByte, count); }
-    void Sync() { Bytes(kSyncByte, kSyncBytes); }
-    // C2 C2 C2 FC, the index mark.
-    void IndexMark();
-    // A1 A1 A1, the field's mark, its bytes and their CRC.
-    void Field(uint8_t mark, const uint8_t* bytes, uint32_t count);
 
     // Where the next cell goes.
     uint32_t Cell() const { return static_cast<uint32_t>(position_); }
@@ -79,30 +102,24 @@ class CellWriter {
 // Writes MFM bytes, marks and fields as CellWriter appending to a stream does, straight into the
 // packed form of the cells: cell 8k + j in bit j of byte k, as an HFE track holds them. Every
 // byte and mark is 16 cells, so each goes into two whole bytes.
-class PackedCellWriter {
+class PackedCellWriter : public MfmFieldWriter<PackedCellWriter> {
   public:
     explicit PackedCellWriter(std::vector<uint8_t>* bits) : bits_(bits) {}
 
+    // 16 raw cells, the first taken from bit 15 of `pattern`.
+    void Cells(uint16_t pattern);
     void Byte(uint8_t byte);
     void Bytes(uint8_t byte, uint32_t count);
     void Bytes(const uint8_t* bytes, uint32_t count);
-    void Gap(uint32_t count) { Bytes(kGapByte, count); }
-    void Sync() { Bytes(kSyncByte, kSyncBytes); }
-    void IndexMark();
-    void Field(uint8_t mark, const uint8_t* bytes, uint32_t count);
 
     uint32_t Cell() const { return static_cast<uint32_t>(bits_->size() * 8); }
 
   private:
-    void Put(uint16_t cells);
     void PutBytes(const uint8_t* bytes, size_t stride, uint32_t count);
 
     std::vector<uint8_t>* bits_;
     bool lastDataBit_ = false;
 };
-
-// The CRC a field's two last bytes carry: over its mark byte and `count` bytes.
-uint16_t FieldCrc(uint8_t mark, const uint8_t* bytes, uint32_t count);
 
 // Reads `count` MFM bytes from the cells from `cell` on (the clock cell of the first bit). A
 // ring continues at its start; a stream that ends first gives false.
