@@ -109,6 +109,21 @@ constexpr ChoiceTable BuildChoiceTable(const StepsInOrder& order) {
 
 constexpr ChoiceTable kChoiceTable = BuildChoiceTable(kStepsInOrder);
 
+// The step of every choice, so that the step is found as soon as the change is known.
+using ChosenStepTable = std::array<int16_t, kHighestStep - kLowestStep + 1>;
+
+constexpr ChosenStepTable BuildChosenStepTable(const ChoiceTable& choices) {
+    ChosenStepTable steps{};
+    for (size_t index = 0; index < choices.size(); ++index)
+        steps[index] = static_cast<int16_t>(kCompandingSteps[choices[index]]);
+    return steps;
+}
+
+constexpr ChosenStepTable kChosenStepTable = BuildChosenStepTable(kChoiceTable);
+static_assert(kChoiceTable[0] == kStepsInOrder.codes[0] &&
+                  kChoiceTable[kChoiceTable.size() - 1] == kStepsInOrder.codes[kStepsInOrder.count - 1],
+              "beyond the ends the choice is that of the end");
+
 }  // namespace
 
 CompandingSteps CompandingTable = kCompandingSteps;
@@ -127,15 +142,12 @@ int32_t EncodeCompandedSample(int8_t, int32_t prev, int32_t wantedChange, Encode
     // |wantedChange - (step - leak)| = |wantedChange + leak - step|: the distances to all the
     // steps, and so the choice, depend on that sum alone. 64 bits, so that no sum overflows.
     const int64_t change = static_cast<int64_t>(wantedChange) + leak;
-    int32_t chosen;
-    if (change <= kLowestStep)
-        chosen = kStepsInOrder.codes[0];
-    else if (change >= kHighestStep)
-        chosen = kStepsInOrder.codes[kStepsInOrder.count - 1];
-    else
-        chosen = kChoiceTable[static_cast<size_t>(change - kLowestStep)];
+    // Beyond the smallest or largest step the choice is that of the end.
+    const int64_t held = change < kLowestStep ? kLowestStep : change > kHighestStep ? kHighestStep : change;
+    const size_t index = static_cast<size_t>(held - kLowestStep);
+    const int32_t chosen = kChoiceTable[index];
     output->code = chosen;
-    output->step = kCompandingSteps[chosen] - leak;
+    output->step = kChosenStepTable[index] - leak;
     return chosen;
 }
 
