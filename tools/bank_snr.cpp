@@ -3,37 +3,24 @@
 #include <cmath>
 #include <limits>
 
-#include "common/trace.h"
-#include "dpx/companding.h"
-#include "eii/bank.h"
-#include "eii/image.h"
+#include "inspect/bank_file.h"
 
 StatusRecord DecodeBankSamples(const char* path, std::vector<int32_t>* values) {
     const int8_t trace = 0;
-    ImageOverview overview{};
-    ImageContents contents{nullptr, 0};
-    overview.Contents = &contents;
-    BankBasicDetails* header = InitBankBasicDetails(trace, kContextNumber, kPassThroughByte, nullptr);
-    Bank* bank = InitBank(trace, kContextNumber, kPassThroughByte);
-    StatusRecord status = ValidateImage(trace, path, &overview, header, 1);
-    if (status.code == 0 && overview.ValidationResult != kUsableEmuImage)
-        status = MakeStatus(1, 'E', "%s is not an EII file (RC %d).", path, overview.ValidationResult);
-    if (status.code == 0) status = GetBankDetails(trace, overview, *header, bank);
-    InitCompandingTable();
-    for (const SampleOverview* sample = bank->Samples; status.code == 0 && sample != nullptr;
+    BankFile file;
+    StatusRecord status = OpenBankFile(trace, path, &file);
+    if (status.code == 0 && (file.kind != BankFileKind::kEmuImage || !HasBank(file)))
+        status = MakeStatus(1, 'E', "%s is not an Emulator II bank that can be read.", path);
+    std::vector<int16_t> sampleValues;
+    for (const SampleOverview* sample = status.code == 0 ? file.bank->Samples : nullptr; sample != nullptr;
          sample = sample->next) {
-        std::vector<uint8_t> bytes(static_cast<size_t>(sample->SampleEnd - sample->SampleStart), 0);
-        status = ReadImageData(trace, overview, sample->SampleStart, sample->SampleEnd - 1, bytes.data());
-        int32_t running = 0;
-        for (uint8_t byte : bytes) {
-            running = DecodeCompandedSample(trace, running, byte);
-            values->push_back(running);
+        if (!DecodeSampleValues(trace, file, *sample, &sampleValues)) {
+            status = MakeStatus(1, 'E', "A sample of %s cannot be decoded.", path);
+            break;
         }
+        values->insert(values->end(), sampleValues.begin(), sampleValues.end());
     }
-    FreeBankMem(trace, kContextNumber, kPassThroughByte, bank);
-    FreeBankBasicDetailsMem(trace, kContextNumber, kPassThroughByte, header);
-    delete header;
-    FreeImageContentsMem(&contents);
+    CloseBankFile(trace, &file);
     return status;
 }
 
