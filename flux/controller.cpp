@@ -38,6 +38,12 @@ DriverResult Ended(uint8_t st1, uint8_t st2) {
     return DriverFailure(ControllerStatusError(st1, st2));
 }
 
+// The ID field of the transfer's sector number `next`, counted from its first sector.
+SectorIdField NthSectorId(const TransferParameters& parameters, uint32_t next) {
+    return SectorIdField{parameters.cylinder, parameters.head, static_cast<uint8_t>(parameters.sector + next),
+                         parameters.sizeCode};
+}
+
 }  // namespace
 
 // The cells the controller's loop made of the flux from `start` on.
@@ -207,8 +213,7 @@ DriverResult EmulatedFloppyDriver::ReadData(FloppyHandle handle, const TransferP
     const uint32_t reach =
         kIdFieldBytes + kDataMarkWindowBytes + kSyncBytes + kDataOverheadBytes + sectorBytes;
     for (uint32_t next = 0; next < length / sectorBytes; ++next) {
-        const SectorIdField wanted{parameters.cylinder, parameters.head,
-                                   static_cast<uint8_t>(parameters.sector + next), parameters.sizeCode};
+        const SectorIdField wanted = NthSectorId(parameters, next);
         Window window;
         const DriverResult found = FindIdField(parameters.physicalHead, wanted, reach, &window);
         if (!found.ok) return found;
@@ -233,8 +238,7 @@ DriverResult EmulatedFloppyDriver::WriteData(FloppyHandle handle, const Transfer
     const uint32_t sectorBytes = SectorBytes(parameters.sizeCode);
     // Each sector is looked for after the one before it was written, which may have run over it.
     for (uint32_t next = 0; next < length / sectorBytes; ++next) {
-        const SectorIdField wanted{parameters.cylinder, parameters.head,
-                                   static_cast<uint8_t>(parameters.sector + next), parameters.sizeCode};
+        const SectorIdField wanted = NthSectorId(parameters, next);
         Window window;
         const DriverResult found = FindIdField(parameters.physicalHead, wanted, kWriteStartBytes, &window);
         if (!found.ok) return found;
