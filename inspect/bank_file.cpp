@@ -43,24 +43,28 @@ StatusRecord HeaderRejection(int8_t trace, const ImageOverview& overview) {
 }
 
 // Reads the header and the bank of a validated image into file, and the image's first `size`
-// bytes into file->bytes.
+// bytes into file->bytes. The image is read whole once and every later read served from memory,
+// as the converters do.
 StatusRecord ReadBank(int8_t trace, const char* imagePath, int32_t sizeCheck, int32_t size, BankFile* file) {
+    ImageContents contents{nullptr, 0};
     ImageOverview overview{};
+    overview.Contents = &contents;
     file->header = InitBankBasicDetails(trace, kContextNumber, kPassThroughByte, nullptr);
     StatusRecord status = ValidateImage(trace, imagePath, &overview, file->header, sizeCheck);
-    if (status.code != 0) return status;
-    if (overview.ValidationResult != kUsableEmuImage) {
+    if (status.code == 0 && overview.ValidationResult != kUsableEmuImage) {
         file->headerStatus = HeaderRejection(trace, overview);
         if (file->headerStatus.code == 0)
             file->headerStatus = MakeStatus(overview.ValidationResult, 'E', "The bank header is rejected.");
         CloseBankFile(trace, file);
-        return InitStatusRecord();
+    } else if (status.code == 0) {
+        file->bank = InitBank(trace, kContextNumber, kPassThroughByte);
+        file->readStatus = GetBankDetails(trace, overview, *file->header, file->bank);
+        if (file->readStatus.code == 0) file->validateStatus = ValidateBank(trace, file->bank);
+        file->bytes.assign(static_cast<size_t>(size), 0);
+        status = ReadImageData(trace, overview, 0, size - 1, file->bytes.data());
     }
-    file->bank = InitBank(trace, kContextNumber, kPassThroughByte);
-    file->readStatus = GetBankDetails(trace, overview, *file->header, file->bank);
-    if (file->readStatus.code == 0) file->validateStatus = ValidateBank(trace, file->bank);
-    file->bytes.assign(static_cast<size_t>(size), 0);
-    return ReadImageData(trace, overview, 0, size - 1, file->bytes.data());
+    FreeImageContentsMem(&contents);
+    return status;
 }
 
 // Reads the sample data address from the file-system block of the DPX-1 image.
